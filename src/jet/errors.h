@@ -1,0 +1,42 @@
+// Errors of the Access database engine: a number and a German description, as DAO reports them.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace jet {
+
+// Numbers follow the DAO error numbers where DAO has a matching one, so callers that know
+// those numbers can rely on them.
+enum class ErrorCode : int32_t {
+    ObjectNotFound = 3011,       // no table (or other object) of that name
+    FileNotFound = 3024,         // the file does not exist
+    FileInUse = 3045,            // another opener holds the file
+    DatabaseCorrupt = 3049,      // the file breaks the format; the description names the page
+    FileAccessDenied = 3051,     // the operating system refused to open the file
+    IoFailure = 3026,            // reading or writing the file failed
+    ItemNotFound = 3265,         // no field (or other item) of that name in a collection
+    UnsupportedFormat = 3343,    // not a Jet 4 database we can open
+    EncryptedDatabase = 3031,    // the file carries a database encoding key
+};
+
+class Error : public std::runtime_error {
+public:
+    Error(ErrorCode code, std::string description)
+        : std::runtime_error(description), number_(static_cast<int32_t>(code)),
+          description_(std::move(description)) {}
+
+    int32_t number() const { return number_; }
+    // UTF-8 text in German, ready to be shown to the operator.
+    const std::string& description() const { return description_; }
+
+private:
+    int32_t number_;
+    std::string description_;
+};
+
+// The file breaks the format at `page`; `what` says how, in German.
+[[noreturn]] void throwCorrupt(uint32_t page, const std::string& what);
+
+}  // namespace jet

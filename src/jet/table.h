@@ -1,0 +1,52 @@
+// Reading a table's rows: its data pages in the order of its usage map, each live row decoded.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "jet/page_file.h"
+#include "jet/row_format.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+// The address of a row: the page and its slot. Indexes point at rows by this address.
+struct RowLocation {
+    uint32_t page = 0;
+    uint8_t row = 0;
+    bool operator==(const RowLocation&) const = default;
+    auto operator<=>(const RowLocation&) const = default;
+};
+
+class Table {
+public:
+    Table(PageFile& file, TableDefinition definition);
+
+    const TableDefinition& definition() const { return definition_; }
+
+    // The table's data pages: those in its owned-pages map that are data pages of this table.
+    std::vector<uint32_t> dataPages() const;
+
+    // Calls `visit` for each live row (deleted rows and moved rows' targets skipped, moved
+    // rows read at their new place), in page and slot order. `values` is indexed by column
+    // number; it stays valid until `visit` returns.
+    using RowVisitor = std::function<void(RowLocation, const std::vector<Value>& values)>;
+    void forEachRow(const RowVisitor& visit) const;
+
+    // The live row at `where`, following a moved row's pointer. Throws when there is none.
+    std::vector<Value> readRow(RowLocation where) const;
+
+    // The stored bytes of the row at `where` after following a moved row's pointer.
+    ByteView rowBytes(RowLocation where) const;
+
+private:
+    void decode(ByteView row, std::vector<Value>& values) const;
+
+    PageFile& file_;
+    TableDefinition definition_;
+    RowFormat format_;
+};
+
+}  // namespace jet

@@ -1,0 +1,16 @@
+// The subcommands of jettool, each in a file of its own.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace jettool {
+
+// Each returns the process exit status. Arguments follow the subcommand's name.
+int runTables(const std::vector<std::string>& args, std::ostream& out);
+int runSchema(const std::vector<std::string>& args, std::ostream& out);
+int runExport(const std::vector<std::string>& args, std::ostream& out);
+int runCheck(const std::vector<std::string>& args, std::ostream& out);
+
+}  // namespace jettool

@@ -1,0 +1,9 @@
+#include <ostream>
+
+#include "tools/jettool/command.h"
+
+namespace jettool {
+
+int runExport(const std::vector<std::string>&, std::ostream&) { return 2; }
+
+}  // namespace jettool

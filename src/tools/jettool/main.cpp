@@ -1,0 +1,39 @@
+// jettool: inspect Jet 4 (.mdb) files on Linux.
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jet/errors.h"
+#include "tools/jettool/command.h"
+
+namespace {
+
+void usage() {
+    std::cerr << "Aufruf: jettool tables DATEI\n"
+                 "        jettool schema DATEI [TABELLE]\n"
+                 "        jettool export DATEI TABELLE\n"
+                 "        jettool check DATEI\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using Command = int (*)(const std::vector<std::string>&, std::ostream&);
+    const std::map<std::string, Command> commands = {{"tables", jettool::runTables},
+                                                     {"schema", jettool::runSchema},
+                                                     {"export", jettool::runExport},
+                                                     {"check", jettool::runCheck}};
+    if (argc < 2 || !commands.count(argv[1])) {
+        usage();
+        return 2;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        return commands.at(argv[1])(args, std::cout);
+    } catch (const jet::Error& e) {
+        std::cout.flush();
+        std::cerr << "Fehler " << e.number() << ": " << e.description() << "\n";
+        return 1;
+    }
+}
