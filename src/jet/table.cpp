@@ -54,15 +54,29 @@ std::vector<Value> Table::readRow(RowLocation where) const {
 void Table::forEachRow(const RowVisitor& visit) const {
     std::vector<Value> values;
     for (uint32_t pageNumber : dataPages()) {
+        DataPage page(file_.page(pageNumber));
+        for (uint16_t r = 0; r < page.rowCount(); ++r) {
+            RowSlot slot = page.slot(static_cast<uint8_t>(r));
+            // A moved row's old slot is only a pointer; its new slot has the deleted flag alone
+            // and holds the row. A deleted row has both flags.
+            if (slot.lookup) continue;
+            decode(page.rowBytes(slot), values);
+            visit(RowLocation{pageNumber, slot.row}, values);
+        }
+    }
+}
+
+void Table::forEachRowById(const RowVisitor& visit) const {
+    std::vector<Value> values;
+    for (uint32_t pageNumber : dataPages()) {
         uint16_t rows = DataPage(file_.page(pageNumber)).rowCount();
         for (uint16_t r = 0; r < rows; ++r) {
             RowLocation where{pageNumber, static_cast<uint8_t>(r)};
-            // Moved rows' targets carry the deleted flag too, so a scan meets them only once.
-            if (DataPage(file_.page(pageNumber)).slot(where.row).deleted) continue;
+            RowSlot slot = DataPage(file_.page(pageNumber)).slot(where.row);
+            if (slot.deleted) continue;
             decode(rowBytes(where), values);
             visit(where, values);
         }
     }
 }
-
 }  // namespace jet

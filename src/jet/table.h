@@ -29,11 +29,15 @@ public:
     // The table's data pages: those in its owned-pages map that are data pages of this table.
     std::vector<uint32_t> dataPages() const;
 
-    // Calls `visit` for each live row (deleted rows and moved rows' targets skipped, moved
-    // rows read at their new place), in page and slot order. `values` is indexed by column
-    // number; it stays valid until `visit` returns.
-    using RowVisitor = std::function<void(RowLocation, const std::vector<Value>& values)>;
+    // Calls `visit` for each live row in the order the rows lie in the file: page by page,
+    // slot by slot. A row that was moved when it grew is met at its new place; `where` is
+    // that place. `values` is indexed by column number and valid until `visit` returns.
+    using RowVisitor = std::function<void(RowLocation where, const std::vector<Value>& values)>;
     void forEachRow(const RowVisitor& visit) const;
+
+    // Calls `visit` for each live row by its row id, the address indexes point at: a moved
+    // row is met at its original slot, with the values read from its new place.
+    void forEachRowById(const RowVisitor& visit) const;
 
     // The live row at `where`, following a moved row's pointer. Throws when there is none.
     std::vector<Value> readRow(RowLocation where) const;

@@ -1,0 +1,107 @@
+#include "tools/jettool/value_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace jettool {
+
+namespace {
+
+// Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
+void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    auto doe = static_cast<unsigned>(z - era * 146097);
+    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = static_cast<int64_t>(yoe) + era * 400;
+    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    if (m <= 2) ++y;
+}
+
+}  // namespace
+
+std::string formatDateTime(double days) {
+    // The whole part counts days (backwards before 1899-12-30), the fraction is the time of
+    // day with the same sign.
+    double whole = std::trunc(days);
+    double fraction = std::fabs(days - whole);
+    auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
+    auto dayNumber = static_cast<int64_t>(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        dayNumber += days < 0 ? -1 : 1;
+    }
+    const int64_t kEpochOffset = 25569;  // 1899-12-30 to 1970-01-01
+    int64_t y;
+    unsigned m, d;
+    civilFromDays(dayNumber - kEpochOffset, y, m, d);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                  static_cast<long long>(y), m, d, static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return buf;
+}
+
+std::string formatDecimal(const jet::Decimal& v) {
+    // 128-bit magnitude to decimal digits by repeated division of 32-bit limbs.
+    uint32_t limbs[4] = {static_cast<uint32_t>(v.high >> 32), static_cast<uint32_t>(v.high),
+                         static_cast<uint32_t>(v.low >> 32), static_cast<uint32_t>(v.low)};
+    std::string digits;  // least significant first
+    bool more = true;
+    while (more) {
+        more = false;
+        uint64_t remainder = 0;
+        for (auto& limb : limbs) {
+            uint64_t cur = remainder << 32 | limb;
+            limb = static_cast<uint32_t>(cur / 10);
+            remainder = cur % 10;
+            more = more || limb != 0;
+        }
+        digits.push_back(static_cast<char>('0' + remainder));
+    }
+    while (digits.size() <= v.scale) digits.push_back('0');
+    if (v.scale > 0) digits.insert(v.scale, 1, '.');
+    std::reverse(digits.begin(), digits.end());
+    bool isZero = digits.find_first_not_of("0.") == std::string::npos;
+    return (v.negative && !isZero ? "-" : "") + digits;
+}
+
+std::string formatGuid(const jet::Guid& g) {
+    char buf[40];
+    const auto& b = g.bytes;
+    std::snprintf(buf, sizeof buf,
+                  "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0],
+                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12],
+                  b[13], b[14], b[15]);
+    return buf;
+}
+
+std::string formatDouble(double v) {
+    char buf[64];
+    auto result = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, result.ptr);
+}
+
+std::string formatSingle(float v) {
+    char buf[64];
+    auto result = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, result.ptr);
+}
+
+std::string formatCurrency(const jet::Currency& c) {
+    int64_t units = c.units;
+    bool negative = units < 0;
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(units) : static_cast<uint64_t>(units);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s%llu.%04llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 10000),
+                  static_cast<unsigned long long>(magnitude % 10000));
+    return buf;
+}
+
+}  // namespace jettool
