@@ -1,0 +1,39 @@
+// The DAO face of relationships: Relations with Count, Item and each Relation's Name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/relationships.h"
+
+namespace jet::dao {
+
+class Relation {
+public:
+    explicit Relation(Relationship stored) : stored_(std::move(stored)) {}
+
+    const std::u16string& Name() const { return stored_.name; }
+    // The referenced ("one") table and the table holding the foreign key, as DAO names them.
+    const std::u16string& Table() const { return stored_.referencedTable; }
+    const std::u16string& ForeignTable() const { return stored_.table; }
+    int32_t Attributes() const { return static_cast<int32_t>(stored_.flags); }
+    const Relationship& stored() const { return stored_; }
+
+private:
+    Relationship stored_;
+};
+
+class Relations {
+public:
+    explicit Relations(std::vector<Relationship> stored);
+
+    int32_t Count() const { return static_cast<int32_t>(relations_.size()); }
+    // Throws ItemNotFound past the end.
+    const Relation& Item(int32_t index) const;
+
+private:
+    std::vector<Relation> relations_;
+};
+
+}  // namespace jet::dao

@@ -1,0 +1,54 @@
+#include "jet/dao_table_def.h"
+
+#include <algorithm>
+
+#include "jet/text.h"
+
+namespace jet::dao {
+
+namespace {
+
+[[noreturn]] void noSuchItem(const std::string& what) {
+    throw Error(ErrorCode::ItemNotFound,
+                "Element " + what + " in dieser Auflistung nicht gefunden.");
+}
+
+std::vector<Field> fieldsOf(const TableDefinition& definition, const PropertySet& properties) {
+    // DAO lists fields in the order Access shows them.
+    std::vector<const ColumnDef*> columns;
+    for (const auto& c : definition.columns) columns.push_back(&c);
+    std::stable_sort(columns.begin(), columns.end(), [](const ColumnDef* a, const ColumnDef* b) {
+        return a->displayIndex < b->displayIndex;
+    });
+    std::vector<Field> fields;
+    for (const ColumnDef* c : columns) fields.emplace_back(*c, properties.column(c->name));
+    return fields;
+}
+
+}  // namespace
+
+const Field& Fields::Item(int32_t index) const {
+    if (index < 0 || index >= Count()) noSuchItem(std::to_string(index));
+    return fields_[static_cast<size_t>(index)];
+}
+
+const Field* Fields::find(std::u16string_view name) const {
+    for (const auto& f : fields_)
+        if (equalIgnoringCase(f.Name(), name)) return &f;
+    return nullptr;
+}
+
+const Field& Fields::Item(std::u16string_view name) const {
+    const Field* f = find(name);
+    if (!f) noSuchItem("'" + toUtf8(name) + "'");
+    return *f;
+}
+
+TableDef::TableDef(const CatalogEntry& entry, TableDefinition definition,
+                   PropertySet properties)
+    : name_(entry.name),
+      definition_(std::move(definition)),
+      properties_(std::move(properties)),
+      fields_(fieldsOf(definition_, properties_)) {}
+
+}  // namespace jet::dao

@@ -1,0 +1,12 @@
+// A stored property's value as one line of text, for the schema listing.
+#pragma once
+
+#include <string>
+
+#include "jet/properties.h"
+
+namespace jettool {
+
+std::string propertyText(const jet::Property& p);
+
+}  // namespace jettool
