@@ -10,7 +10,10 @@ Table::Table(PageFile& file, TableDefinition definition)
 
 std::vector<uint32_t> Table::dataPages() const {
     std::vector<uint32_t> pages;
-    for (uint32_t page : readUsageMap(file_, definition_.ownedPages).pages) {
+    UsageMap owned = readUsageMap(file_, definition_.ownedPages);
+    if (owned.pastEnd > 0)
+        throwCorrupt(definition_.ownedPages.page, "die Tabelle belegt Seiten hinter dem Dateiende");
+    for (uint32_t page : owned.pages) {
         ByteView bytes = file_.page(page);
         if (bytes.u8(0) == data_page_layout::kPageType &&
             bytes.u32(data_page_layout::kOwner) == definition_.firstPage)

@@ -30,9 +30,12 @@ struct UsageMap {
     uint32_t startPage = 0;  // inline maps: first page the bitmap covers
     std::vector<uint32_t> bitmapPages;  // reference maps: one per 32,736 pages, 0 = none
     std::vector<uint32_t> pages;  // the pages whose bit is set, ascending
+    uint32_t pastEnd = 0;         // set bits for pages past the end of the file
 };
 
-// Reads the map row `ref`. Pages past the end of the file are left out. Throws on a malformed map.
+// Reads the map row `ref`. Pages past the end of the file are left out of `pages` and only
+// counted: the global map marks them free, any other map that has them is damaged. Throws on
+// a malformed map.
 UsageMap readUsageMap(PageFile& file, MapRef ref);
 
 // The bytes of row `row` on data page `page` (through the page's row offset table).
