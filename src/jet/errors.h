@@ -19,6 +19,7 @@ enum class ErrorCode : int32_t {
     ItemNotFound = 3265,         // no field (or other item) of that name in a collection
     UnsupportedFormat = 3343,    // not a Jet 4 database we can open
     EncryptedDatabase = 3031,    // the file carries a database encoding key
+    ConversionFailed = 3421,     // a value that cannot be converted to the field's type
 };
 
 class Error : public std::runtime_error {

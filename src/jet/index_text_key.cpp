@@ -1,0 +1,169 @@
+// The General Legacy text key: the inline sort bytes of every character, then the sections
+// that carry what the inline bytes leave out (accents, unprintable characters, crazy flags).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "jet/index_key.h"
+#include "jet/index_key_format.h"
+#include "jet/index_text_codes.h"
+
+namespace jet {
+namespace {
+
+namespace text_key {
+// Access indexes no more than the characters a Text column can hold, memo columns included.
+inline constexpr size_t kMaxChars = 255;
+inline constexpr uint8_t kEndText = 0x01;
+inline constexpr uint8_t kEndKey = 0x00;
+// Extra bytes: a placeholder for each character without one; trailing bytes up to the
+// placeholder say nothing and are dropped.
+inline constexpr uint8_t kExtraPlaceholder = 0x02;
+inline constexpr uint8_t kExtraTrimMax = 0x02;
+// Unprintable entries: big-endian (kUnprintableBase + kUnprintableStep * position) | flag,
+// then the midfix and the character's code.
+inline constexpr int kUnprintableBase = 7;
+inline constexpr int kUnprintableStep = 4;
+inline constexpr int kUnprintableFlag = 0x8000;
+inline constexpr uint8_t kUnprintableMidfix = 0x06;
+// Crazy flags are packed three to a byte, two bits each, under this prefix.
+inline constexpr uint8_t kCrazyPrefix = 0x80;
+inline constexpr uint8_t kCrazyFlagClear = 0x03;
+inline constexpr size_t kCrazyPerByte = 3;
+inline constexpr size_t kCrazyBits = 2;
+inline constexpr uint8_t kCrazySuffix[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
+inline constexpr uint8_t kCrazyBeforeUnprintable = 0xFF;
+}  // namespace text_key
+
+// The extra-bytes section while it is being built. `chars` counts the characters it accounts
+// for (a placeholder or their own extra bytes); a modifier with nothing to modify becomes a
+// byte of its own, the prefix, which unprintable positions do not count.
+struct ExtraSection {
+    bool started = false;
+    std::vector<uint8_t> bytes;
+    int chars = 0;
+    int prefix = 0;
+};
+
+struct TextSections {
+    ExtraSection extra;
+    std::vector<uint8_t> unprintable;
+    std::vector<uint8_t> crazy;
+};
+
+std::u16string_view indexedPart(std::u16string_view text) {
+    text = text.substr(0, std::min(text.size(), text_key::kMaxChars));
+    while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
+    return text;
+}
+
+void addExtra(ExtraSection& extra, int position, const CharCodes& codes) {
+    extra.started = true;
+    for (; extra.chars < position; ++extra.chars)
+        extra.bytes.push_back(text_key::kExtraPlaceholder);
+    if (codes.extraLength > 0) {
+        auto own = codes.extraCodes();
+        extra.bytes.insert(extra.bytes.end(), own.begin(), own.end());
+        ++extra.chars;
+    } else if (!extra.bytes.empty()) {
+        extra.bytes.back() = static_cast<uint8_t>(extra.bytes.back() + codes.extraModifier);
+    } else {
+        extra.bytes.push_back(codes.extraModifier);
+        extra.prefix = 1;
+    }
+}
+
+// Access counts an unprintable character's position in extra-section bytes once that section
+// exists, including placeholders for the inline characters not yet written to it.
+void addUnprintable(TextSections& sections, int position, uint8_t code) {
+    const ExtraSection& extra = sections.extra;
+    const int counted = extra.started ? static_cast<int>(extra.bytes.size()) +
+                                            (position - extra.chars) - extra.prefix
+                                      : position;
+    const int value = (text_key::kUnprintableBase + text_key::kUnprintableStep * counted) |
+                      text_key::kUnprintableFlag;
+    sections.unprintable.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+    sections.unprintable.push_back(static_cast<uint8_t>(value & 0xFF));
+    sections.unprintable.push_back(text_key::kUnprintableMidfix);
+    sections.unprintable.push_back(code);
+}
+
+void appendCrazy(std::vector<uint8_t>& out, std::vector<uint8_t> flags) {
+    while (!flags.empty() && flags.back() == text_key::kCrazyFlagClear) flags.pop_back();
+    for (size_t i = 0; i < flags.size(); i += text_key::kCrazyPerByte) {
+        uint8_t packed = text_key::kCrazyPrefix;
+        for (size_t j = 0; j < text_key::kCrazyPerByte && i + j < flags.size(); ++j) {
+            packed =
+                static_cast<uint8_t>(packed | flags[i + j] << (text_key::kCrazyBits *
+                                                               (text_key::kCrazyPerByte - 1 - j)));
+        }
+        out.push_back(packed);
+    }
+    out.insert(out.end(), std::begin(text_key::kCrazySuffix), std::end(text_key::kCrazySuffix));
+}
+
+void trimExtra(std::vector<uint8_t>& bytes) {
+    while (!bytes.empty() && bytes.back() <= text_key::kExtraTrimMax) bytes.pop_back();
+}
+
+// Writes the inline bytes to `out` and gathers the other sections.
+TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
+    TextSections sections;
+    int position = 0;  // characters with inline bytes so far
+    for (char16_t unit : text) {
+        const CharCodes codes = generalLegacyCodes(unit);
+        const int current = position;
+        if (codes.inlineLength > 0) {
+            auto own = codes.inlineCodes();
+            out.insert(out.end(), own.begin(), own.end());
+            ++position;
+        }
+        if (codes.extraLength > 0 || codes.extraModifier != 0)
+            addExtra(sections.extra, current, codes);
+        if (codes.type == CharCodeType::Unprintable) {
+            addUnprintable(sections, current, codes.unprintableCode);
+        }
+        if (codes.crazyFlag != 0) sections.crazy.push_back(codes.crazyFlag);
+    }
+    return sections;
+}
+
+void writeSections(std::vector<uint8_t>& out, TextSections& sections) {
+    trimExtra(sections.extra.bytes);
+    const bool hasUnprintable = !sections.unprintable.empty();
+    const bool hasCrazy = !sections.crazy.empty();
+    out.insert(out.end(), sections.extra.bytes.begin(), sections.extra.bytes.end());
+    if (!hasUnprintable && !hasCrazy) return;
+    out.push_back(text_key::kEndText);
+    out.push_back(text_key::kEndText);
+    if (hasCrazy) {
+        appendCrazy(out, std::move(sections.crazy));
+        if (hasUnprintable) out.push_back(text_key::kCrazyBeforeUnprintable);
+    }
+    if (hasUnprintable) {
+        out.push_back(text_key::kEndText);
+        out.insert(out.end(), sections.unprintable.begin(), sections.unprintable.end());
+    }
+}
+
+}  // namespace
+
+void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending) {
+    out.push_back(index_key_format::startByte(ascending));
+    const size_t body = out.size();
+    TextSections sections = writeInline(out, indexedPart(text));
+    out.push_back(text_key::kEndText);
+    writeSections(out, sections);
+    if (!ascending) {
+        // The descending key inverts one end byte along with the body, then ends as usual.
+        out.push_back(text_key::kEndKey);
+        for (size_t i = body; i < out.size(); ++i) out[i] = static_cast<uint8_t>(~out[i]);
+    }
+    out.push_back(text_key::kEndKey);
+}
+
+}  // namespace jet
