@@ -20,6 +20,14 @@ enum class ErrorCode : int32_t {
     UnsupportedFormat = 3343,    // not a Jet 4 database we can open
     EncryptedDatabase = 3031,    // the file carries a database encoding key
     ConversionFailed = 3421,     // a value that cannot be converted to the field's type
+    FieldTooSmall = 3163,        // text or binary longer than the field
+    NumericOverflow = 3349,      // a number outside the field type's range
+    ZeroLengthNotAllowed = 3315, // "" where AllowZeroLength is false
+    FieldNotUpdatable = 3164,    // AutoNumber and other fields that cannot be written
+    RequiredFieldNull = 3314,    // Update with a required field left NULL
+    DuplicateKey = 3022,         // Update that would duplicate a unique index's key
+    NotSupported = 3251,         // an operation or statement this engine does not offer
+    DatabaseFull = 3633,         // the file would pass Jet's 2 GB limit
 };
 
 class Error : public std::runtime_error {

@@ -2,6 +2,11 @@
 //
 // A file opened for writing is held exclusively: a second opener, in this process or another,
 // is refused. A read-only opener shares the file with other readers but not with a writer.
+//
+// Pages are cached. A page changed through writablePage() is dirty until flush() writes it;
+// dirty pages are never dropped from the cache. Clean pages are dropped only by trimCache(),
+// so a ByteView or pointer into a page stays valid until the next trimCache() call: callers
+// trim at points where they hold no page, such as between rows.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +14,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "jet/bytes.h"
@@ -16,6 +22,8 @@
 namespace jet {
 
 inline constexpr uint32_t kPageSize = 4096;
+// Jet's limit on the size of a file: 2 GiB.
+inline constexpr uint32_t kMaxPages = 0x80000000u / kPageSize;
 
 enum class OpenMode { ReadOnly, Exclusive };
 
@@ -23,23 +31,48 @@ class PageFile {
 public:
     // Throws Error (FileNotFound, FileAccessDenied, FileInUse, IoFailure).
     PageFile(const std::string& path, OpenMode mode);
+    // Dirty pages not flushed are lost: a writer flushes before it lets go.
     ~PageFile();
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;
 
     const std::string& path() const { return path_; }
     OpenMode mode() const { return mode_; }
+    // Pages in the file, appended ones included.
     uint32_t pageCount() const { return pageCount_; }
 
-    // The page's bytes, valid while this PageFile lives. Throws when the page lies past the end.
+    // The page's bytes. Throws when the page lies past the end.
     ByteView page(uint32_t number);
 
+    // The page's bytes for changing; marks the page dirty. REQUIRES: opened Exclusive.
+    uint8_t* writablePage(uint32_t number);
+
+    // Appends a zero-filled page and returns its number. Throws when the file would pass
+    // Jet's 2 GiB limit. REQUIRES: opened Exclusive.
+    uint32_t appendPage();
+
+    // Writes every dirty page to the file (in page order), then marks them clean.
+    void flush();
+    // Makes what flush() wrote durable.
+    void sync();
+
+    size_t dirtyPageCount() const { return dirty_.size(); }
+    // Drops clean pages while the cache holds more than `keepPages` pages.
+    void trimCache(size_t keepPages = kDefaultCachePages);
+
+    static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
+
 private:
+    uint8_t* load(uint32_t number);
+    void requireWritable() const;
+
     std::string path_;
     OpenMode mode_;
     int fd_ = -1;
     uint32_t pageCount_ = 0;
     std::unordered_map<uint32_t, std::unique_ptr<uint8_t[]>> cache_;
+    std::vector<uint32_t> dirty_;  // in the order first changed; each page once
+    std::unordered_set<uint32_t> dirtySet_;
 };
 
 }  // namespace jet

@@ -1,0 +1,91 @@
+// Taking and returning pages through the global map, and keeping table maps in step,
+// including the promotion of an inline map to a reference map.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fixture_files.h"
+#include "jet/database.h"
+#include "jet/page_allocator.h"
+#include "jet/usage_map.h"
+#include "jet/usage_map_writer.h"
+
+namespace jet {
+namespace {
+
+bool isFree(PageFile& file, uint32_t page) {
+    auto free = readUsageMap(file, usage_map_layout::kGlobalMap).pages;
+    return std::binary_search(free.begin(), free.end(), page);
+}
+
+TEST(PageAllocation, GrowsTheFileAndReusesReleasedPages) {
+    REQUIRE_FIXTURE("empty2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("empty2003.mdb"));
+    uint32_t before;
+    std::vector<uint32_t> taken;
+    std::vector<uint32_t> freeAtStart;
+    {
+        PageFile file(path.string(), OpenMode::Exclusive);
+        before = file.pageCount();
+        for (uint32_t p : readUsageMap(file, usage_map_layout::kGlobalMap).pages)
+            freeAtStart.push_back(p);
+        ASSERT_LT(freeAtStart.size(), 20u);
+        PageAllocator allocator(file);
+        for (int i = 0; i < 20; ++i) taken.push_back(allocator.allocate());
+        for (uint32_t p : taken) EXPECT_FALSE(isFree(file, p)) << p;
+        // Access's free pages are used up first, lowest first; then the file grows.
+        std::vector<uint32_t> reused(taken.begin(), taken.begin() + freeAtStart.size());
+        EXPECT_EQ(reused, freeAtStart);
+        EXPECT_EQ(taken[freeAtStart.size()], before);
+        allocator.release(taken[15]);
+        allocator.release(taken[13]);
+        EXPECT_TRUE(isFree(file, taken[13]));
+        EXPECT_EQ(allocator.allocate(), taken[13]);
+        EXPECT_EQ(allocator.allocate(), taken[15]);
+        file.flush();
+    }
+    PageFile reopened(path.string(), OpenMode::ReadOnly);
+    EXPECT_EQ(reopened.pageCount(), before + 20 - freeAtStart.size());
+    EXPECT_FALSE(isFree(reopened, taken[13]));
+    EXPECT_TRUE(readUsageMap(reopened, usage_map_layout::kGlobalMap).pages.empty());
+}
+
+TEST(PageAllocation, InlineMapMovesItsWindowThenBecomesAReferenceMap) {
+    REQUIRE_FIXTURE("testPromotionV2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("testPromotionV2003.mdb"));
+    PageFile file(path.string(), OpenMode::Exclusive);
+    Database probe(testing::fixture("testPromotionV2003.mdb").string(), OpenMode::ReadOnly);
+    MapRef owned = probe.openTable(u"jobDB1").definition().ownedPages;
+    PageAllocator allocator(file);
+    std::vector<uint32_t> pages;
+    for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+
+    // Pages within one window's reach: the map stays inline.
+    std::vector<uint32_t> expected = readUsageMap(file, owned).pages;
+    for (int i = 0; i < 300; i += 7) {
+        addPageToMap(file, allocator, owned, pages[i]);
+        expected.push_back(pages[i]);
+    }
+    std::sort(expected.begin(), expected.end());
+    UsageMap map = readUsageMap(file, owned);
+    EXPECT_EQ(map.kind, UsageMapKind::Inline);
+    EXPECT_EQ(map.pages, expected);
+
+    // A page far beyond the window's 512 pages forces a reference map holding them all.
+    addPageToMap(file, allocator, owned, pages[699]);
+    expected.push_back(pages[699]);
+    map = readUsageMap(file, owned);
+    EXPECT_EQ(map.kind, UsageMapKind::Reference);
+    EXPECT_EQ(map.pages, expected);
+
+    removePageFromMap(file, owned, pages[7]);
+    expected.erase(std::find(expected.begin(), expected.end(), pages[7]));
+    EXPECT_EQ(readUsageMap(file, owned).pages, expected);
+    clearMap(file, owned);
+    EXPECT_TRUE(readUsageMap(file, owned).pages.empty());
+}
+
+}  // namespace
+}  // namespace jet
