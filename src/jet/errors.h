@@ -27,6 +27,9 @@ enum class ErrorCode : int32_t {
     RequiredFieldNull = 3314,    // Update with a required field left NULL
     DuplicateKey = 3022,         // Update that would duplicate a unique index's key
     NotSupported = 3251,         // an operation or statement this engine does not offer
+    IndexNull = 3058,            // a NULL in a primary key or required index
+    NoCurrentRecord = 3020,      // Update without AddNew
+    ObjectClosed = 3420,         // a closed recordset or database used again
     DatabaseFull = 3633,         // the file would pass Jet's 2 GB limit
 };
 
