@@ -5,46 +5,19 @@
 #include <optional>
 
 #include "jet/errors.h"
+#include "jet/exact_number.h"
 #include "jet/text.h"
 
 namespace jet {
 namespace {
 
-inline constexpr uint8_t kCurrencyScale = 4;
-inline constexpr uint8_t kMaxDecimalScale = 28;
-
-__extension__ typedef unsigned __int128 Magnitude;
-
-// An exact number: magnitude / 10^scale with a sign.
-struct Exact {
-    bool negative = false;
-    Magnitude magnitude = 0;
-    uint8_t scale = 0;
-};
+using decimal_format::kCurrencyScale;
+using decimal_format::kMaxScale;
 
 [[noreturn]] void throwConversion(const ColumnDef& column) {
     throw Error(ErrorCode::ConversionFailed, "Der Wert passt nicht zum Datentyp der Spalte „" +
-                                       toUtf8(column.name) + "“ (" +
-                                       columnTypeName(column.typeCode) + ").");
-}
-
-Exact fromSigned(int64_t v, uint8_t scale) {
-    const bool negative = v < 0;
-    const uint64_t magnitude =
-        negative ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-    return {negative, magnitude, scale};
-}
-
-std::optional<Exact> exactOf(const Value& value) {
-    if (auto* b = std::get_if<bool>(&value)) return fromSigned(*b ? -1 : 0, 0);  // True is -1
-    if (auto* u = std::get_if<uint8_t>(&value)) return fromSigned(*u, 0);
-    if (auto* i = std::get_if<int16_t>(&value)) return fromSigned(*i, 0);
-    if (auto* l = std::get_if<int32_t>(&value)) return fromSigned(*l, 0);
-    if (auto* c = std::get_if<Currency>(&value)) return fromSigned(c->units, kCurrencyScale);
-    if (auto* d = std::get_if<Decimal>(&value)) {
-        return Exact{d->negative, Magnitude{d->high} << 64 | d->low, d->scale};
-    }
-    return std::nullopt;
+                                                 toUtf8(column.name) + "“ (" +
+                                                 columnTypeName(column.typeCode) + ").");
 }
 
 std::optional<double> floatingOf(const Value& value) {
@@ -52,30 +25,6 @@ std::optional<double> floatingOf(const Value& value) {
     if (auto* d = std::get_if<double>(&value)) return *d;
     if (auto* t = std::get_if<DateTime>(&value)) return t->days;
     return std::nullopt;
-}
-
-// Moves `x` to `scale`, rounding half to even; false when the magnitude overflows.
-bool rescale(Exact& x, uint8_t scale) {
-    constexpr Magnitude kMax = ~Magnitude{0};
-    for (; x.scale < scale; ++x.scale) {
-        if (x.magnitude > kMax / 10) return false;
-        x.magnitude *= 10;
-    }
-    bool dropped = false;  // any non-zero digit below the last one dropped
-    unsigned last = 0;
-    for (; x.scale > scale; --x.scale) {
-        dropped = dropped || last != 0;
-        last = static_cast<unsigned>(x.magnitude % 10);
-        x.magnitude /= 10;
-    }
-    if (last > 5 || (last == 5 && (dropped || (x.magnitude & 1) != 0))) ++x.magnitude;
-    return true;
-}
-
-double toDouble(const Exact& x) {
-    const long double magnitude = static_cast<long double>(x.magnitude);
-    const long double v = magnitude / std::pow(10.0L, static_cast<long double>(x.scale));
-    return static_cast<double>(x.negative ? -v : v);
 }
 
 // `v` * 10^scale rounded half to even, if it is a finite number inside int64.
@@ -90,10 +39,7 @@ std::optional<int64_t> scaledInteger(const Value& value, uint8_t scale) {
     if (auto f = floatingOf(value)) return roundedFloating(*f, scale);
     auto x = exactOf(value);
     if (!x || !rescale(*x, scale)) return std::nullopt;
-    const Magnitude limit = Magnitude{1} << 63;
-    if (x->magnitude > limit || (!x->negative && x->magnitude == limit)) return std::nullopt;
-    const auto m = static_cast<uint64_t>(x->magnitude);
-    return x->negative ? static_cast<int64_t>(uint64_t{0} - m) : static_cast<int64_t>(m);
+    return exactUnits(*x);
 }
 
 }  // namespace
@@ -126,22 +72,21 @@ float singleValue(const ColumnDef& column, const Value& value) {
 
 double doubleValue(const ColumnDef& column, const Value& value) {
     if (auto f = floatingOf(value)) return *f;
-    if (auto x = exactOf(value)) return toDouble(*x);
+    if (auto x = exactOf(value)) return exactToDouble(*x);
     throwConversion(column);
 }
 
 Decimal decimalValue(const ColumnDef& column, const Value& value) {
-    const uint8_t scale = std::min(column.scale, kMaxDecimalScale);
-    std::optional<Exact> x = exactOf(value);
+    const uint8_t scale = std::min(column.scale, kMaxScale);
+    std::optional<ExactNumber> x = exactOf(value);
     if (!x) {
         auto f = floatingOf(value);
         auto rounded = f ? roundedFloating(*f, scale) : std::nullopt;
         if (!rounded) throwConversion(column);
-        x = fromSigned(*rounded, scale);
+        x = exactFromInteger(*rounded, scale);
     }
     if (!rescale(*x, scale)) throwConversion(column);
-    return Decimal{x->negative && x->magnitude != 0, scale,
-                   static_cast<uint64_t>(x->magnitude >> 64), static_cast<uint64_t>(x->magnitude)};
+    return exactToDecimal(*x);
 }
 
 Guid guidValue(const ColumnDef& column, const Value& value) {

@@ -1,0 +1,300 @@
+#include "jet/field_value_conversion.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "jet/date_text.h"
+#include "jet/errors.h"
+#include "jet/exact_number.h"
+#include "jet/guid_text.h"
+#include "jet/long_value.h"
+#include "jet/number_text.h"
+#include "jet/text.h"
+
+namespace jet {
+namespace {
+
+inline constexpr size_t kBytesPerChar = 2;  // Jet's text lengths count UTF-16 bytes
+// The smallest double that rounds to a float's infinity: FLT_MAX and half a unit of its last
+// place.
+inline constexpr double kSingleOverflow = 0x1.ffffffp+127;
+
+inline constexpr std::array<std::u16string_view, 6> kTrueWords = {u"True", u"Wahr", u"Yes",
+                                                                  u"Ja",   u"On",   u"Ein"};
+inline constexpr std::array<std::u16string_view, 6> kFalseWords = {u"False", u"Falsch", u"No",
+                                                                   u"Nein",  u"Off",    u"Aus"};
+
+[[noreturn]] void throwConversionFailed() {
+    throw Error(ErrorCode::ConversionFailed, "Datentypenkonvertierungsfehler.");
+}
+
+[[noreturn]] void throwNumericOverflow() {
+    throw Error(ErrorCode::NumericOverflow, "Numerischer Feldüberlauf.");
+}
+
+[[noreturn]] void throwFieldTooSmall() {
+    throw Error(ErrorCode::FieldTooSmall,
+                "Das Feld ist zu klein für die Datenmenge, die Sie hinzufügen wollten. "
+                "Versuchen Sie, weniger Daten einzufügen.");
+}
+
+[[noreturn]] void throwZeroLength(std::u16string_view field) {
+    throw Error(ErrorCode::ZeroLengthNotAllowed,
+                "Feld '" + toUtf8(field) + "' kann keine Zeichenfolge der Länge Null sein.");
+}
+
+[[noreturn]] void throwNotUpdatable() {
+    throw Error(ErrorCode::FieldNotUpdatable, "Das Feld kann nicht aktualisiert werden.");
+}
+
+[[noreturn]] void throwUnknownType(std::u16string_view field) {
+    throw Error(ErrorCode::NotSupported,
+                "Der Datentyp des Feldes '" + toUtf8(field) + "' wird nicht unterstützt.");
+}
+
+std::u16string_view fieldName(const ColumnDef& column, const FieldRules& rules) {
+    return rules.fieldName.empty() ? column.name : rules.fieldName;
+}
+
+// Single, Double and Date as a double; callers that need a Single's own digits look first.
+std::optional<double> floatingOf(const Value& value) {
+    if (auto* f = std::get_if<float>(&value)) return *f;
+    if (auto* d = std::get_if<double>(&value)) return *d;
+    if (auto* t = std::get_if<DateTime>(&value)) return t->days;
+    return std::nullopt;
+}
+
+double requireFinite(double v) {
+    if (!std::isfinite(v)) throwNumericOverflow();
+    return v;
+}
+
+NumberText numberFromText(std::u16string_view text, const ValueLocale& locale) {
+    NumberText x;
+    if (!parseNumberText(text, locale, x)) throwConversionFailed();
+    return x;
+}
+
+// The decimal a value stands for: exact sources as they are, a Single or Double as the
+// shortest decimal that reads back as it, text as it reads.
+NumberText decimalOf(const Value& value, const ValueLocale& locale) {
+    if (auto* f = std::get_if<float>(&value)) {
+        return shortestDecimal(static_cast<float>(requireFinite(*f)));
+    }
+    if (auto d = floatingOf(value)) return shortestDecimal(requireFinite(*d));
+    if (auto* s = std::get_if<std::u16string>(&value)) return numberFromText(*s, locale);
+    throwConversionFailed();
+}
+
+ExactNumber exactAt(const Value& value, uint8_t scale, const ValueLocale& locale) {
+    if (auto x = exactOf(value)) {
+        if (!rescale(*x, scale)) throwNumericOverflow();
+        return *x;
+    }
+    auto x = numberTextToExact(decimalOf(value, locale), scale);
+    if (!x) throwNumericOverflow();
+    return *x;
+}
+
+int64_t integerFor(const Value& value, int64_t min, int64_t max, const ValueLocale& locale) {
+    const auto v = exactUnits(exactAt(value, 0, locale));
+    if (!v || *v < min || *v > max) throwNumericOverflow();
+    return *v;
+}
+
+Currency currencyFor(const Value& value, const ValueLocale& locale) {
+    const auto units = exactUnits(exactAt(value, decimal_format::kCurrencyScale, locale));
+    if (!units) throwNumericOverflow();
+    return Currency{*units};
+}
+
+Decimal decimalFor(const ColumnDef& column, const Value& value, const ValueLocale& locale) {
+    using namespace decimal_format;
+    const uint8_t scale = std::min(column.scale, kMaxScale);
+    const unsigned precision = column.precision == 0 || column.precision > kMaxPrecision
+                                   ? kMaxPrecision
+                                   : column.precision;
+    const ExactNumber x = exactAt(value, scale, locale);
+    if (!fitsDigits(x.magnitude, precision)) throwNumericOverflow();
+    return exactToDecimal(x);
+}
+
+double doubleFor(const Value& value, const ValueLocale& locale) {
+    if (auto x = exactOf(value)) return exactToDouble(*x);
+    if (auto d = floatingOf(value)) return requireFinite(*d);
+    if (auto* s = std::get_if<std::u16string>(&value)) {
+        const auto d = numberTextToDouble(numberFromText(*s, locale));
+        if (!d) throwNumericOverflow();
+        return *d;
+    }
+    throwConversionFailed();
+}
+
+float singleFor(const Value& value, const ValueLocale& locale) {
+    if (auto* f = std::get_if<float>(&value)) return static_cast<float>(requireFinite(*f));
+    if (auto* s = std::get_if<std::u16string>(&value)) {  // one rounding, not two
+        const auto f = numberTextToFloat(numberFromText(*s, locale));
+        if (!f) throwNumericOverflow();
+        return *f;
+    }
+    if (auto x = exactOf(value)) {
+        const float f = exactToFloat(*x);
+        if (std::isinf(f)) throwNumericOverflow();
+        return f;
+    }
+    const double d = doubleFor(value, locale);
+    if (std::fabs(d) >= kSingleOverflow) throwNumericOverflow();
+    return static_cast<float>(d);
+}
+
+bool booleanFromText(std::u16string_view text, const ValueLocale& locale) {
+    text = trimWhiteSpace(text);
+    const auto is = [text](std::u16string_view word) { return equalIgnoringCase(text, word); };
+    if (is(locale.trueText) || std::any_of(kTrueWords.begin(), kTrueWords.end(), is)) {
+        return true;
+    }
+    if (is(locale.falseText) || std::any_of(kFalseWords.begin(), kFalseWords.end(), is)) {
+        return false;
+    }
+    return !numberFromText(text, locale).isZero();
+}
+
+bool booleanFor(const Value& value, const ValueLocale& locale) {
+    if (auto* b = std::get_if<bool>(&value)) return *b;
+    if (auto x = exactOf(value)) return x->magnitude != 0;
+    if (auto d = floatingOf(value)) return requireFinite(*d) != 0;
+    if (auto* s = std::get_if<std::u16string>(&value)) return booleanFromText(*s, locale);
+    throwConversionFailed();
+}
+
+DateTime dateFor(const Value& value, const ValueLocale& locale) {
+    if (auto* s = std::get_if<std::u16string>(&value)) {
+        const auto days = parseDateText(*s, locale);
+        if (!days) throwConversionFailed();
+        return DateTime{*days};
+    }
+    const double days = doubleFor(value, locale);
+    if (!isDateInRange(days)) throwNumericOverflow();
+    return DateTime{days};
+}
+
+std::u16string textOfBytes(const Bytes& bytes) {
+    if (bytes.size() % kBytesPerChar != 0) throwConversionFailed();
+    std::u16string text(bytes.size() / kBytesPerChar, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    }
+    return text;
+}
+
+std::u16string textFor(const Value& value, const ValueLocale& locale) {
+    if (auto* s = std::get_if<std::u16string>(&value)) return *s;
+    if (auto* b = std::get_if<bool>(&value)) return *b ? locale.trueText : locale.falseText;
+    if (auto x = exactOf(value)) return formatExact(*x, locale);
+    if (auto* f = std::get_if<float>(&value)) {
+        if (!std::isfinite(*f)) throwConversionFailed();
+        return formatSingle(*f, locale);
+    }
+    if (auto* d = std::get_if<double>(&value)) {
+        if (!std::isfinite(*d)) throwConversionFailed();
+        return formatDouble(*d, locale);
+    }
+    if (auto* t = std::get_if<DateTime>(&value)) {
+        if (!isDateInRange(t->days)) throwConversionFailed();
+        return formatDateText(t->days, locale);
+    }
+    if (auto* g = std::get_if<Guid>(&value)) return formatGuidText(*g);
+    if (auto* bytes = std::get_if<Bytes>(&value)) return textOfBytes(*bytes);
+    throwConversionFailed();
+}
+
+Value checkedText(const ColumnDef& column, std::u16string text, const FieldRules& rules) {
+    if (text.empty() && !rules.allowZeroLength) throwZeroLength(fieldName(column, rules));
+    const size_t limitBytes = column.type() == ColumnType::Memo
+                                  ? size_t{long_value_layout::kLengthMask}
+                                  : size_t{column.length};
+    if (text.size() > limitBytes / kBytesPerChar) throwFieldTooSmall();
+    return text;
+}
+
+Bytes bytesFor(const Value& value) {
+    if (auto* b = std::get_if<Bytes>(&value)) return *b;
+    if (auto* s = std::get_if<std::u16string>(&value)) {
+        Bytes bytes;
+        bytes.reserve(s->size() * kBytesPerChar);
+        for (char16_t c : *s) {
+            bytes.push_back(static_cast<uint8_t>(c));
+            bytes.push_back(static_cast<uint8_t>(c >> 8));
+        }
+        return bytes;
+    }
+    if (auto* g = std::get_if<Guid>(&value)) {
+        const Guid stored = swapGuidByteOrder(*g);
+        return Bytes(stored.bytes.begin(), stored.bytes.end());
+    }
+    throwConversionFailed();
+}
+
+Value checkedBytes(const ColumnDef& column, Bytes bytes) {
+    const size_t limit = column.type() == ColumnType::OLE ? size_t{long_value_layout::kLengthMask}
+                                                          : size_t{column.length};
+    if (bytes.size() > limit) throwFieldTooSmall();
+    return bytes;
+}
+
+Guid guidFor(const Value& value) {
+    if (auto* g = std::get_if<Guid>(&value)) return *g;
+    if (auto* s = std::get_if<std::u16string>(&value)) {
+        const auto g = parseGuidText(*s);
+        if (!g) throwConversionFailed();
+        return *g;
+    }
+    if (auto* b = std::get_if<Bytes>(&value); b != nullptr && b->size() == Guid{}.bytes.size()) {
+        Guid stored;
+        std::copy(b->begin(), b->end(), stored.bytes.begin());
+        return swapGuidByteOrder(stored);
+    }
+    throwConversionFailed();
+}
+
+}  // namespace
+
+Value convertForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules) {
+    if (isNull(assigned)) return Null{};
+    if (column.isAutoNumber()) throwNotUpdatable();
+    const ValueLocale& locale = rules.locale;
+    switch (column.type()) {
+        case ColumnType::Boolean:
+            return booleanFor(assigned, locale);
+        case ColumnType::Byte:
+            return static_cast<uint8_t>(integerFor(assigned, 0, UINT8_MAX, locale));
+        case ColumnType::Integer:
+            return static_cast<int16_t>(integerFor(assigned, INT16_MIN, INT16_MAX, locale));
+        case ColumnType::Long:
+            return static_cast<int32_t>(integerFor(assigned, INT32_MIN, INT32_MAX, locale));
+        case ColumnType::Currency:
+            return currencyFor(assigned, locale);
+        case ColumnType::Single:
+            return singleFor(assigned, locale);
+        case ColumnType::Double:
+            return doubleFor(assigned, locale);
+        case ColumnType::DateTime:
+            return dateFor(assigned, locale);
+        case ColumnType::Text:
+        case ColumnType::Memo:
+            return checkedText(column, textFor(assigned, locale), rules);
+        case ColumnType::Binary:
+        case ColumnType::OLE:
+            return checkedBytes(column, bytesFor(assigned));
+        case ColumnType::Guid:
+            return guidFor(assigned);
+        case ColumnType::Decimal:
+            return decimalFor(column, assigned, locale);
+    }
+    throwUnknownType(fieldName(column, rules));
+}
+
+}  // namespace jet
