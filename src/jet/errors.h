@@ -31,6 +31,7 @@ enum class ErrorCode : int32_t {
     NoCurrentRecord = 3020,      // Update without AddNew
     ObjectClosed = 3420,         // a closed recordset or database used again
     DatabaseFull = 3633,         // the file would pass Jet's 2 GB limit
+    RecordTooLarge = 3047,       // a row longer than a data page can hold
 };
 
 class Error : public std::runtime_error {

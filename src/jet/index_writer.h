@@ -1,0 +1,153 @@
+// Changing one real index's B-tree: inserting an entry, finding a key, emptying the index.
+//
+// Entries are kept as Access keeps them: sorted by key bytes and then the row pointer, leaves
+// linked through prev/next, node pages holding the last entry of each child (the last child of
+// a node with two or more children in the child-tail field), prefix compression, free-space
+// fields and entry bitmaps exact. The root page never moves. Pages come from the allocator and
+// are recorded in the index's own usage map.
+//
+// Splits follow what Access leaves behind: an entry past the end of the last leaf starts a new
+// leaf of its own and the full one stays as it is, so keys appended in ascending order fill
+// every page (likewise before the start of the first leaf, for descending order); any other
+// split halves the page. Node pages are linked only to siblings with the same parent.
+//
+// The writer keeps the node pages it has met decoded, so that the way down reads no page, and
+// the leaf it changed last with enough of its state to append to it in place: an entry appended
+// in ascending order costs the new entry's bytes, its mask bit and the free-space field; node
+// pages change only when a leaf splits. The writer assumes it is the only one changing the
+// index while it lives.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/index_page_image.h"
+#include "jet/page_allocator.h"
+#include "jet/page_file.h"
+#include "jet/table.h"
+#include "jet/table_definition.h"
+
+namespace jet {
+
+namespace index_page_layout {
+// Longest key the writer accepts: a node entry of this key takes a quarter of a page, so a
+// page that overflows by one entry always splits into two that fit.
+inline constexpr size_t kMaxKeySize = kEntryCapacity / 4 - kRowPointerSize - kChildPointerSize;
+}  // namespace index_page_layout
+
+class IndexWriter {
+  public:
+    // `index` is one of `table`'s real indexes; both must outlive the writer.
+    IndexWriter(PageFile& file, PageAllocator& allocator, const TableDefinition& table,
+                const RealIndexDef& index);
+
+    // True when an entry with exactly these key bytes exists (any row).
+    bool containsKey(std::span<const uint8_t> key);
+
+    // Adds the entry (key, row). Returns true when no entry had this key before, so the
+    // caller can keep the index's distinct-key count. REQUIRES: the entry is not present.
+    // Throws Error for a key longer than kMaxKeySize, for an entry already present and for
+    // damaged index pages.
+    bool insert(std::span<const uint8_t> key, RowLocation row);
+
+    // Leaves an empty leaf root: every other page of the index goes back to the allocator and
+    // out of the index's usage map.
+    void clear();
+
+  private:
+    // One child of a node page. Every child's key is the last entry below it, except that the
+    // last child's key may be unknown (`known` false) when it was read from the tail field.
+    struct NodeChild {
+        std::vector<uint8_t> key;
+        RowLocation row;
+        uint32_t page = 0;
+        bool known = false;
+    };
+    struct Node {
+        uint32_t page = 0;
+        uint32_t prevPage = 0;
+        uint32_t nextPage = 0;
+        int childLeaves = -1;  // 1 when the children are leaves, 0 nodes, -1 not yet looked at
+        std::vector<NodeChild> children;
+    };
+    // The leaf changed last, as it is on its page.
+    struct HotLeaf {
+        uint32_t page = 0;  // 0: none
+        uint32_t nextPage = 0;
+        size_t count = 0;
+        size_t fullBytes = 0;    // the entries without prefix compression
+        size_t storedBytes = 0;  // as stored
+        size_t prefix = 0;
+        std::vector<uint8_t> firstKey;
+        std::vector<uint8_t> lastKey;
+        RowLocation lastRow;
+    };
+    // The step taken through a node on the way down: the page and the child's place.
+    struct Step {
+        uint32_t page = 0;
+        size_t slot = 0;
+    };
+    // How a page that overflows is split. At the far right end of the tree the page stays as
+    // it is and the new entry starts a page of its own to the right (Append); at the far left
+    // end likewise to the left (Prepend); anywhere else the page is halved, the lower half
+    // going to a new page on the left.
+    enum class SplitKind { Append, Prepend, Halve };
+    // What changed in a page's subtree, for its parent: the new entry became its last entry,
+    // and/or it was split with a new page beside it (to the right for Append, else to the
+    // left); `separator` is then the last entry of the left one of the two.
+    struct Change {
+        bool lastIsNew = false;
+        uint32_t newPage = 0;
+        SplitKind kind = SplitKind::Halve;
+        std::vector<uint8_t> separatorKey;
+        RowLocation separatorRow;
+    };
+
+    uint32_t descend(std::span<const uint8_t> key, RowLocation row);
+    Node* nodeAt(uint32_t page);  // nullptr for a leaf
+    Node& node(uint32_t page);
+    static size_t childSlot(const Node& node, std::span<const uint8_t> key, RowLocation row);
+    uint32_t newPage();
+    void setPrevPage(uint32_t page, uint32_t prev);
+    void setNextPage(uint32_t page, uint32_t next);
+
+    // Leaves.
+    bool insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, RowLocation row,
+                        Change& change);
+    bool appendToHotLeaf(std::span<const uint8_t> key, RowLocation row, bool& isNew);
+    void decodeLeaf(uint32_t page);
+    bool neighbourHasKey(uint32_t page, bool next, std::span<const uint8_t> key);
+    void splitLeaf(uint32_t page, const IndexPageHeader& header, SplitKind kind, size_t at,
+                   Change& change);
+    void writeLeaf(uint32_t page, uint32_t prevPage, uint32_t nextPage, size_t begin, size_t end);
+    void rememberHotLeaf(uint32_t page, uint32_t nextPage, size_t begin, size_t end);
+
+    // Nodes.
+    void applyToNode(const Step& step, std::span<const uint8_t> key, RowLocation row,
+                     Change& change);
+    uint32_t listNodeEntries(Node& node, size_t begin, size_t end);
+    bool nodeFits(Node& node, size_t begin, size_t end);
+    void writeNode(Node& node);
+    void splitNode(Node& node, Change& change);
+    size_t halveNode(Node& node);
+    void unlinkChildren(Node& left, Node& right);
+    void lastEntryBelow(uint32_t page, NodeChild& out);
+
+    PageFile& file_;
+    PageAllocator& allocator_;
+    const TableDefinition& table_;
+    const RealIndexDef& index_;
+    std::unordered_map<uint32_t, Node> nodes_;
+    HotLeaf hot_;
+    // Reused between calls so that the steady state allocates nothing.
+    std::vector<Step> path_;
+    Change change_;
+    EntryList leaf_{true};
+    uint32_t decodedLeaf_ = 0;  // the page leaf_ holds as it is on disk, 0 for none
+    EntryList nodeEntries_{false};
+    std::vector<uint8_t> boundary_;
+};
+
+}  // namespace jet
