@@ -226,7 +226,7 @@ struct IndexCheck {
     // the count for new keys later but never lowers it, so it can be checked only while the
     // entry count is still the recorded one (and not 0, which Access writes for "no record").
     void checkDistinctKeys() {
-        if (index.unknownCount == 0 || index.unknownCount != tree.entries.size()) return;
+        if (index.statisticEntries == 0 || index.statisticEntries != tree.entries.size()) return;
         uint32_t distinct = 0;
         const std::vector<uint8_t>* previous = nullptr;
         for (const IndexEntry& e : tree.entries) {

@@ -1,8 +1,18 @@
 #include "jet/dao_database.h"
 
+#include <algorithm>
+
 #include "jet/text.h"
 
 namespace jet::dao {
+
+struct Database::TableState {
+    TableDefinition definition;
+    TableInserter inserter;
+
+    TableState(PageFile& file, PageAllocator& allocator, const TableDefinition& stored)
+        : definition(stored), inserter(file, allocator, definition) {}
+};
 
 namespace {
 
@@ -15,6 +25,47 @@ std::vector<TableDef> readTableDefs(jet::Database& db) {
                             parsePropertyBlob(blob));
     }
     return tables;
+}
+
+[[noreturn]] void notSupported(std::u16string_view statement) {
+    throw Error(ErrorCode::NotSupported,
+                "Die Anweisung '" + toUtf8(statement) + "' wird nicht unterstützt.");
+}
+
+std::u16string_view skipBlanks(std::u16string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == u' ' || s[i] == u'\t' || s[i] == u'\r' || s[i] == u'\n')) ++i;
+    return s.substr(i);
+}
+
+// Consumes `word` (ignoring case) followed by a blank or the end; false when it is not there.
+bool takeWord(std::u16string_view& s, std::u16string_view word) {
+    s = skipBlanks(s);
+    if (s.size() < word.size() || !equalIgnoringCase(s.substr(0, word.size()), word)) return false;
+    std::u16string_view rest = s.substr(word.size());
+    if (!rest.empty() && rest[0] != u' ' && rest[0] != u'\t' && rest[0] != u'\r' && rest[0] != u'\n')
+        return false;
+    s = rest;
+    return true;
+}
+
+// The table name of "DELETE [*] FROM name"; empty when the statement is anything else.
+std::u16string deleteTarget(std::u16string_view statement) {
+    std::u16string_view s = statement;
+    if (!takeWord(s, u"DELETE")) return {};
+    takeWord(s, u"*");
+    if (!takeWord(s, u"FROM")) return {};
+    s = skipBlanks(s);
+    while (!s.empty() && (s.back() == u' ' || s.back() == u';' || s.back() == u'\t' ||
+                          s.back() == u'\r' || s.back() == u'\n'))
+        s.remove_suffix(1);
+    if (s.size() >= 2 && s.front() == u'[' && s.back() == u']') {
+        std::u16string_view inner = s.substr(1, s.size() - 2);
+        if (inner.find_first_of(u"[]") != std::u16string_view::npos) return {};
+        return std::u16string(inner);
+    }
+    if (s.find_first_of(u" \t[];") != std::u16string_view::npos) return {};
+    return std::u16string(s);
 }
 
 }  // namespace
@@ -43,13 +94,96 @@ const TableDef& TableDefs::Item(std::u16string_view name) const {
 Database::Database(const std::string& path, OpenMode mode)
     : storage_(path, mode),
       tableDefs_(readTableDefs(storage_)),
-      relations_(readRelationships(storage_)) {}
+      relations_(readRelationships(storage_)),
+      allocator_(storage_.file()) {}
+
+Database::~Database() {
+    try {
+        Close();
+    } catch (const Error&) {
+        // Nothing can be reported from a destructor; Close reports it to those who call it.
+    }
+}
+
+void Database::requireOpen() const {
+    if (closed_)
+        throw Error(ErrorCode::ObjectClosed, "Das Objekt ist ungültig oder nicht mehr festgelegt.");
+}
+
+Database::TableState& Database::tableState(const TableDef& table) {
+    uint32_t page = table.definition().firstPage;
+    auto found = tables_.find(page);
+    if (found == tables_.end())
+        found = tables_
+                    .emplace(page, std::make_unique<TableState>(storage_.file(), allocator_,
+                                                                table.definition()))
+                    .first;
+    return *found->second;
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(std::u16string_view name, int32_t type) {
+    requireOpen();
+    if (type != dbOpenTable)
+        throw Error(ErrorCode::NotSupported, "Nur Recordsets vom Typ Tabelle werden unterstützt.");
+    const TableDef* table = tableDefs_.find(name);
+    if (!table)
+        throw Error(ErrorCode::ObjectNotFound, "Das Datenbankmodul konnte das Objekt '" +
+                                                   toUtf8(name) + "' nicht finden.");
+    return std::make_unique<Recordset>(*table, tableState(*table).inserter);
+}
+
+void Database::Execute(std::u16string_view statement) {
+    requireOpen();
+    std::u16string name = deleteTarget(statement);
+    if (name.empty()) notSupported(statement);
+    const TableDef* table = tableDefs_.find(name);
+    if (!table)
+        throw Error(ErrorCode::ObjectNotFound, "Das Datenbankmodul konnte das Objekt '" +
+                                                   toUtf8(name) + "' nicht finden.");
+    TableState& state = tableState(*table);
+    state.inserter.deleteAll();
+    state.inserter.writeCounts();
+}
+
+void Database::flush() {
+    requireOpen();
+    if (storage_.file().mode() != OpenMode::Exclusive) return;
+    for (auto& [page, state] : tables_) state->inserter.writeCounts();
+    storage_.file().flush();
+}
+
+void Database::Close() {
+    if (closed_) return;
+    flush();
+    storage_.file().sync();
+    storage_.file().close();
+    closed_ = true;
+    if (engine_) {
+        auto& open = engine_->open_;
+        open.erase(std::remove(open.begin(), open.end(), this), open.end());
+        engine_ = nullptr;
+    }
+}
+
+DBEngine::~DBEngine() {
+    for (Database* db : open_) db->engine_ = nullptr;
+}
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& path, bool exclusive,
                                                  bool readOnly) {
     // Shared writing is not offered: a writer always holds the file alone.
     OpenMode mode = readOnly && !exclusive ? OpenMode::ReadOnly : OpenMode::Exclusive;
-    return std::make_unique<Database>(path, mode);
+    auto db = std::make_unique<Database>(path, mode);
+    db->engine_ = this;
+    open_.push_back(db.get());
+    return db;
+}
+
+void DBEngine::Idle(int32_t action) {
+    for (Database* db : open_) {
+        if (action & dbRefreshCache) db->flush();
+        db->storage().file().trimCache();
+    }
 }
 
 }  // namespace jet::dao

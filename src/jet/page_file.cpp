@@ -59,7 +59,17 @@ PageFile::~PageFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+void PageFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    cache_.clear();
+    dirty_.clear();
+    dirtySet_.clear();
+}
+
 uint8_t* PageFile::load(uint32_t number) {
+    if (fd_ < 0)
+        throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
     auto found = cache_.find(number);
     if (found != cache_.end()) return found->second.get();
     if (number >= pageCount_)

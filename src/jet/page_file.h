@@ -56,6 +56,10 @@ public:
     // Makes what flush() wrote durable.
     void sync();
 
+    // Lets go of the file and its lock; dirty pages not flushed are dropped. Any later use
+    // throws ObjectClosed.
+    void close();
+
     size_t dirtyPageCount() const { return dirty_.size(); }
     // Drops clean pages while the cache holds more than `keepPages` pages.
     void trimCache(size_t keepPages = kDefaultCachePages);

@@ -151,7 +151,7 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     size_t at = kBlocks;
     t.realIndexes.resize(realCount);
     for (auto& r : t.realIndexes) {
-        r.unknownCount = b.u32(at);
+        r.statisticEntries = b.u32(at);
         r.distinctKeys = b.u32(at + 4);
         at += kRealIndexCountBlock;
     }
@@ -162,7 +162,7 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     at = cursor.at;
     for (auto& r : t.realIndexes) {
         RealIndexDef parsed = readRealIndex(b, at);
-        parsed.unknownCount = r.unknownCount;
+        parsed.statisticEntries = r.statisticEntries;
         parsed.distinctKeys = r.distinctKeys;
         r = std::move(parsed);
         at += kRealIndexBlock;

@@ -88,7 +88,9 @@ struct IndexColumn {
 
 // The physical index: its columns, flags and B-tree.
 struct RealIndexDef {
-    uint32_t unknownCount = 0;  // first word of the 12-byte block; kept as found
+    // First word of the 12-byte block: the number of entries when distinctKeys was last
+    // counted; where it equals the entries in the tree, distinctKeys is exact.
+    uint32_t statisticEntries = 0;
     uint32_t distinctKeys = 0;  // number of distinct keys in the tree
     std::vector<IndexColumn> columns;
     MapRef usageMap;

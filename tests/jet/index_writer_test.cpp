@@ -113,7 +113,7 @@ IndexTree expectSoundIndex(WritableIndex& ix, std::vector<IndexEntry> expected) 
     table.name = "Tabelle";
     table.definition = ix.definition;
     RealIndexDef& index = table.definition.realIndexes[ix.number];
-    index.unknownCount = static_cast<uint32_t>(expected.size());
+    index.statisticEntries = static_cast<uint32_t>(expected.size());
     index.distinctKeys = static_cast<uint32_t>(distinctKeys(expected));
     TableRows rows;
     rows.indexes.resize(table.definition.realIndexes.size());

@@ -12,5 +12,7 @@ int runTables(const std::vector<std::string>& args, std::ostream& out);
 int runSchema(const std::vector<std::string>& args, std::ostream& out);
 int runExport(const std::vector<std::string>& args, std::ostream& out);
 int runCheck(const std::vector<std::string>& args, std::ostream& out);
+int runImport(const std::vector<std::string>& args, std::ostream& out);
+int runExec(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace jettool

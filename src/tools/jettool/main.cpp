@@ -13,7 +13,9 @@ void usage() {
     std::cerr << "Aufruf: jettool tables DATEI\n"
                  "        jettool schema DATEI [TABELLE]\n"
                  "        jettool export DATEI TABELLE\n"
-                 "        jettool check DATEI\n";
+                 "        jettool check DATEI\n"
+                 "        jettool import DATEI TABELLE CSV-DATEI\n"
+                 "        jettool exec DATEI \"DELETE FROM tabelle\"\n";
 }
 
 }  // namespace
@@ -23,7 +25,9 @@ int main(int argc, char** argv) {
     const std::map<std::string, Command> commands = {{"tables", jettool::runTables},
                                                      {"schema", jettool::runSchema},
                                                      {"export", jettool::runExport},
-                                                     {"check", jettool::runCheck}};
+                                                     {"check", jettool::runCheck},
+                                                     {"import", jettool::runImport},
+                                                     {"exec", jettool::runExec}};
     if (argc < 2 || !commands.count(argv[1])) {
         usage();
         return 2;

@@ -1,0 +1,49 @@
+// Adding rows to a data page (table rows and long-value rows alike): the row goes directly
+// below the lowest row, its start into the next offset slot, and the free-space field keeps
+// 4096 - 14 - (bytes of all rows) - 2 * (row count), deleted rows included.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "jet/bytes.h"
+#include "jet/data_page.h"
+#include "jet/page_allocator.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+namespace data_page_layout {
+inline constexpr uint8_t kHeaderMarker = 0x01;  // byte 1 of every data page
+inline constexpr size_t kRowOffsetSize = 2;
+inline constexpr uint16_t kInitialFreeSpace = kPageSize - kRowOffsets;
+}  // namespace data_page_layout
+
+// Writes the header of an empty data page owned by `owner` (a TDEF page, or the long-value
+// marker). REQUIRES: `page` is a zero-filled page.
+void formatDataPage(uint8_t* page, uint32_t owner);
+
+// The bytes a row of `length` takes on its page: the row and its offset slot.
+constexpr size_t rowSpace(size_t length) {
+    return length + data_page_layout::kRowOffsetSize;
+}
+
+// True when a row of `length` bytes can be added to the data page `page`: a free row slot, room
+// by the free-space field, and room between the offset table and the lowest row (a page whose
+// last row has a malformed start is never added to).
+bool rowFits(ByteView page, size_t length);
+
+struct AddedRow {
+    uint8_t row = 0;
+    uint8_t* bytes = nullptr;  // `length` bytes for the caller to fill
+};
+
+// Adds a row of `length` bytes and returns where to write it. REQUIRES: rowFits(page, length).
+AddedRow addRow(uint8_t* page, size_t length);
+
+// Gives a data page (or long-value page) back to the allocator, zeroed first: a page the
+// global map cannot mark free (past its window) then stays behind as an unowned zero page,
+// which readers skip, rather than as a page that still names its former owner.
+void releaseDataPage(PageFile& file, PageAllocator& allocator, uint32_t page);
+
+}  // namespace jet
