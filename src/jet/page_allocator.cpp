@@ -1,6 +1,8 @@
 #include "jet/page_allocator.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "jet/map_row.h"
 #include "jet/usage_map.h"
@@ -44,12 +46,55 @@ uint32_t PageAllocator::allocate() {
     return page;
 }
 
+namespace {
+
+// A fresh bitmap page for range `range` of a reference map row; false when the row has no
+// pointer for that range.
+bool addBitmapPage(PageFile& file, uint32_t range) {
+    size_t pointer = kReferencePointers + size_t{range} * 4;
+    if (pointer + 4 > writableMapRow(file, kGlobalMap).size) return false;
+    // Appended, not allocated: the allocator is what is being extended. A new bitmap is all
+    // zero, so the page itself counts as in use.
+    uint32_t bitmap = file.appendPage();
+    uint8_t* bytes = file.writablePage(bitmap);
+    bytes[0] = kBitmapPageType;
+    bytes[1] = 0x01;
+    putU32(writableMapRow(file, kGlobalMap).bytes + pointer, bitmap);
+    return true;
+}
+
+void setFree(PageFile& file, uint32_t page) {
+    if (auto bit = findMapBit(file, writableMapRow(file, kGlobalMap), page))
+        *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
+}
+
+// Turns the inline global map into a reference map with the same free pages, so that it can
+// cover the whole file. Access reads and writes the global map in either form.
+void promoteGlobalMap(PageFile& file) {
+    std::vector<uint32_t> free = readUsageMap(file, kGlobalMap).pages;
+    MapRow row = writableMapRow(file, kGlobalMap);
+    std::memset(row.bytes, 0, row.size);
+    row.bytes[0] = kReference;
+    for (uint32_t page : free) {
+        if (!findMapBit(file, writableMapRow(file, kGlobalMap), page))
+            addBitmapPage(file, page / kPagesPerBitmapPage);
+        setFree(file, page);
+    }
+}
+
+}  // namespace
+
 void PageAllocator::release(uint32_t page) {
     MapRow global = writableMapRow(file_, kGlobalMap);
-    if (auto bit = findMapBit(file_, global, page)) {
-        *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
-        lowestMaybeFree_ = std::min(lowestMaybeFree_, page);
+    if (!findMapBit(file_, global, page)) {
+        // The map does not reach the page yet: widen it instead of losing the page.
+        if (global.bytes[0] == kInline) promoteGlobalMap(file_);
+        if (!findMapBit(file_, writableMapRow(file_, kGlobalMap), page) &&
+            !addBitmapPage(file_, page / kPagesPerBitmapPage))
+            return;  // past what any map row can describe; the page stays unused
     }
+    setFree(file_, page);
+    lowestMaybeFree_ = std::min(lowestMaybeFree_, page);
 }
 
 }  // namespace jet

@@ -1,10 +1,11 @@
 // Taking pages for new use and giving them back, through the global usage map (page 1, row 0),
 // where a set bit means the page is free.
 //
-// Pages outside the map's window count as in use: Access marks the pages past the end of the
-// file as free inside the window, so a page appended there must have its bit cleared, while a
-// page appended past the window needs no change. A page released past the window cannot be
-// marked free and stays unused.
+// Pages outside the map's reach count as in use: Access marks the pages past the end of the
+// file as free inside an inline map's window, so a page appended there must have its bit
+// cleared, while a page appended past the window needs no change. Releasing a page past the
+// window widens the map: an inline map becomes a reference map, a reference map gets the
+// bitmap page for that range.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fixture_files.h"
+#include "jet/check.h"
 #include "jet/database.h"
 #include "jet/page_allocator.h"
 #include "jet/usage_map.h"
@@ -49,6 +50,30 @@ TEST(PageAllocation, GrowsTheFileAndReusesReleasedPages) {
     EXPECT_EQ(reopened.pageCount(), before + 20 - freeAtStart.size());
     EXPECT_FALSE(isFree(reopened, taken[13]));
     EXPECT_TRUE(readUsageMap(reopened, usage_map_layout::kGlobalMap).pages.empty());
+}
+
+TEST(PageAllocation, ReleasingPastTheWindowWidensTheGlobalMap) {
+    REQUIRE_FIXTURE("empty2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("empty2003.mdb"));
+    {
+        PageFile file(path.string(), OpenMode::Exclusive);
+        PageAllocator allocator(file);
+        std::vector<uint32_t> pages;
+        for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+        ASSERT_EQ(readUsageMap(file, usage_map_layout::kGlobalMap).kind, UsageMapKind::Inline);
+        allocator.release(pages[650]);  // beyond the inline window's 512 pages
+        allocator.release(pages[10]);
+        UsageMap global = readUsageMap(file, usage_map_layout::kGlobalMap);
+        EXPECT_EQ(global.kind, UsageMapKind::Reference);
+        EXPECT_EQ(global.pages, (std::vector<uint32_t>{pages[10], pages[650]}));
+        EXPECT_EQ(allocator.allocate(), pages[10]);
+        EXPECT_EQ(allocator.allocate(), pages[650]);
+        file.flush();
+    }
+    Database db(path.string(), OpenMode::ReadOnly);
+    EXPECT_TRUE(readUsageMap(db.file(), usage_map_layout::kGlobalMap).pages.empty());
+    EXPECT_TRUE(checkDatabase(db).empty());
 }
 
 TEST(PageAllocation, InlineMapMovesItsWindowThenBecomesAReferenceMap) {
