@@ -142,8 +142,8 @@ std::vector<uint8_t> textKey(const std::u16string& text) {
 
 // `count` entries with text keys; every `repeatEvery`-th repeats an earlier key on another row.
 std::vector<IndexEntry> textEntries(size_t count, size_t length, size_t repeatEvery,
-                                    uint32_t seed) {
-    std::mt19937 random(seed);
+                                    uint32_t start) {
+    std::mt19937 random(start);
     std::vector<IndexEntry> out;
     for (size_t i = 0; i < count; ++i) {
         RowLocation row{static_cast<uint32_t>(100 + i / 50), static_cast<uint8_t>(i % 50)};
