@@ -20,17 +20,6 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
-std::string hex(const jet::Bytes& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-    }
-    return out;
-}
-
 struct FieldText {
     std::string operator()(const jet::Null&) const { return ""; }
     std::string operator()(bool v) const { return v ? "1" : "0"; }
@@ -42,7 +31,7 @@ struct FieldText {
     std::string operator()(double v) const { return formatDouble(v); }
     std::string operator()(const jet::DateTime& v) const { return quoted(formatDateTime(v.days)); }
     std::string operator()(const std::u16string& v) const { return quoted(jet::toUtf8(v)); }
-    std::string operator()(const jet::Bytes& v) const { return quoted(hex(v)); }
+    std::string operator()(const jet::Bytes& v) const { return quoted(formatHex(v)); }
     std::string operator()(const jet::Guid& v) const { return quoted(formatGuid(v)); }
     std::string operator()(const jet::Decimal& v) const { return formatDecimal(v); }
 };

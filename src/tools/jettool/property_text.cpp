@@ -7,16 +7,6 @@ namespace jettool {
 
 namespace {
 
-std::string hexBytes(const jet::Bytes& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out = "0x";
-    for (uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-    }
-    return out;
-}
-
 struct Text {
     std::string operator()(const jet::Null&) const { return "NULL"; }
     std::string operator()(bool v) const { return v ? "True" : "False"; }
@@ -28,7 +18,7 @@ struct Text {
     std::string operator()(double v) const { return formatDouble(v); }
     std::string operator()(const jet::DateTime& v) const { return formatDateTime(v.days); }
     std::string operator()(const std::u16string& v) const { return "\"" + jet::toUtf8(v) + "\""; }
-    std::string operator()(const jet::Bytes& v) const { return hexBytes(v); }
+    std::string operator()(const jet::Bytes& v) const { return "0x" + formatHex(v); }
     std::string operator()(const jet::Guid& v) const { return formatGuid(v); }
     std::string operator()(const jet::Decimal& v) const { return formatDecimal(v); }
 };

@@ -93,6 +93,17 @@ std::string formatSingle(float v) {
     return std::string(buf, result.ptr);
 }
 
+std::string formatHex(const jet::Bytes& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out;
+}
+
 std::string formatCurrency(const jet::Currency& c) {
     int64_t units = c.units;
     bool negative = units < 0;

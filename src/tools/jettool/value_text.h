@@ -22,6 +22,9 @@ std::string formatGuid(const jet::Guid& g);
 std::string formatDouble(double v);
 std::string formatSingle(float v);
 
+// Upper-case hex digits, two per byte.
+std::string formatHex(const jet::Bytes& bytes);
+
 // "12.3400": currency with its four decimals.
 std::string formatCurrency(const jet::Currency& c);
 
