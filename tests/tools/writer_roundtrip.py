@@ -39,6 +39,7 @@ CASES = [
     ("testUnicodeCompV2003.mdb", "Table", 3000),
     ("delColTestV2003.mdb", "Table1", 2000),
     ("fixedNumericTestV2003.mdb", "test", 2000),
+    ("overflowTestV2003.mdb", "Table1", 2000),
 ]
 COLUMN = re.compile(r"^  Spalte (.+?): (\w+) Type=(\d+) Size=(\d+) .*?(Precision=(\d+) Scale=(\d+))?")
 PROPERTY = re.compile(r"^    (\w+) = (.*)$")
