@@ -52,6 +52,13 @@ class IndexWriter {
     // damaged index pages.
     bool insert(std::span<const uint8_t> key, RowLocation row);
 
+    // Removes exactly the entry (key, row). Returns true when no entry with this key is left,
+    // so the caller can keep the distinct-key count. A leaf or node page left empty (the root
+    // aside) is unlinked from its neighbours, taken out of its parent and given back to the
+    // allocator; an emptied tree is an empty leaf root again. Node entries follow a child's
+    // new last entry. Throws Error when the entry is not present and for damaged pages.
+    bool remove(std::span<const uint8_t> key, RowLocation row);
+
     // Leaves an empty leaf root: every other page of the index goes back to the allocator and
     // out of the index's usage map.
     void clear();
@@ -135,6 +142,20 @@ class IndexWriter {
     void unlinkChildren(Node& left, Node& right);
     void lastEntryBelow(uint32_t page, NodeChild& out);
 
+    // Removing (index_writer_remove.cpp).
+    // What removing an entry did to its leaf.
+    struct LeafRemoval {
+        bool gone = false;         // no entry with the key is left
+        bool emptied = false;      // the leaf was released
+        bool lastChanged = false;  // its last entry is now newLast_ / lastRow
+        RowLocation lastRow;
+    };
+    LeafRemoval removeFromLeaf(uint32_t page, std::span<const uint8_t> key, RowLocation row);
+    void releasePage(uint32_t page, uint32_t prevPage, uint32_t nextPage);
+    void removeChildUpwards(size_t level);
+    void propagateLastEntry(size_t level, std::span<const uint8_t> key, RowLocation row);
+    void emptyRoot();
+
     PageFile& file_;
     PageAllocator& allocator_;
     const TableDefinition& table_;
@@ -148,6 +169,8 @@ class IndexWriter {
     uint32_t decodedLeaf_ = 0;  // the page leaf_ holds as it is on disk, 0 for none
     EntryList nodeEntries_{false};
     std::vector<uint8_t> boundary_;
+    std::vector<uint8_t> newLast_;  // a page's new last key while a removal travels up
+    EntryList kept_{true};          // a leaf's entries without the removed one
 };
 
 }  // namespace jet

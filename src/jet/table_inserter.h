@@ -29,6 +29,15 @@ public:
     // IndexNull when a required index would get a NULL.
     RowLocation insert(std::span<const Value> valuesByNumber);
 
+    // Deletes the row whose id is `where` and its entries in every index; the counts follow.
+    // Throws Error when there is no live row at `where`.
+    void deleteRow(RowLocation where);
+
+    // Gives the row whose id is `where` new values; its id stays, so only the entries whose
+    // key changes move. Checked like insert() before anything changes (a unique key held by
+    // another row, a NULL in a required index); throws then and changes nothing.
+    void updateRow(RowLocation where, std::span<const Value> valuesByNumber);
+
     // Deletes every row and empties every index; the AutoNumber counter stays.
     void deleteAll();
 
@@ -39,12 +48,17 @@ public:
 
 private:
     bool indexesRow(const RealIndexDef& index, std::span<const Value> values) const;
+    void keysOfChange(std::span<const Value> before, std::span<const Value> after);
+    void removeEntry(size_t index, RowLocation where);
+    void addEntry(size_t index, RowLocation where);
 
     PageFile& file_;
     TableDefinition& table_;
     TableWriter rows_;
     std::vector<std::unique_ptr<IndexWriter>> indexes_;  // by real index number
     std::vector<std::vector<uint8_t>> keys_;              // reused for each row
+    std::vector<std::vector<uint8_t>> oldKeys_;           // a changed row's present keys
+    std::vector<uint8_t> hadEntry_, getsEntry_;            // by index, for a changed row
 };
 
 }  // namespace jet

@@ -14,6 +14,7 @@
 #include <span>
 #include <vector>
 
+#include "jet/data_page.h"
 #include "jet/long_value_writer.h"
 #include "jet/page_allocator.h"
 #include "jet/page_file.h"
@@ -46,6 +47,21 @@ class TableWriter {
     // behind, unreferenced.
     RowLocation insert(std::span<const Value> valuesByNumber);
 
+    // Deletes the row whose id is `where` as Access does: both flags (0xC000) in its offset
+    // word, its bytes left in place; a moved row loses its pointer slot and its new place
+    // alike. The page's free space does not change (deleted rows still count), so neither does
+    // its place in the free-space map. The row's long values stay behind unreferenced. Updates
+    // and writes the row count. Throws Error when there is no live row at `where`.
+    void deleteRow(RowLocation where);
+
+    // Replaces the values of the row whose id is `where`; the id stays. The new row goes where
+    // the row's bytes are now (its new place, when it was moved) when that page has room, its
+    // rows packed again; else it is stored elsewhere, flagged 0x8000, and the row's own slot
+    // becomes a 4-byte pointer to it (0x4000), a former new place being deleted. A page that
+    // gained room returns to the free-space map. Long values are written anew; the old ones
+    // stay behind unreferenced. Throws like insert(), and when there is no live row at `where`.
+    void updateRow(RowLocation where, std::span<const Value> valuesByNumber);
+
     // Deletes every row: data and long-value pages go back to the allocator, the owned,
     // free-space and column maps are cleared, the row count becomes 0 and is written. The
     // AutoNumber counter stays. Long-value pages of columns without maps are found through the
@@ -69,6 +85,9 @@ class TableWriter {
     void findCurrentPage();
     std::vector<uint32_t> unmappedLongValuePages();
     void writeDefinitionWord(size_t offset, uint32_t value);
+    RowSlot liveSlot(RowLocation where, RowLocation& place);
+    void moveRow(RowLocation where, const RowSlot& header, RowLocation place);
+    void noteRoom(uint32_t page);
 
     PageFile& file_;
     PageAllocator& allocator_;
@@ -77,6 +96,7 @@ class TableWriter {
     std::vector<LongValueWriter> longValues_;  // one per Memo or OLE column
     uint32_t currentPage_ = 0;                 // the page being filled; 0 = none
     bool currentKnown_ = false;
+    std::vector<uint8_t> pageScratch_;  // reused when a page's rows are packed again
 };
 
 }  // namespace jet
