@@ -12,7 +12,7 @@
 namespace jet {
 
 class ByteView {
-public:
+  public:
     ByteView() = default;
     // `page` is only used to name the place in error messages.
     ByteView(std::span<const uint8_t> bytes, uint32_t page) : bytes_(bytes), page_(page) {}
@@ -32,7 +32,8 @@ public:
     }
     uint32_t u24(size_t at) const {
         require(at, 3);
-        return uint32_t{bytes_[at]} | uint32_t{bytes_[at + 1]} << 8 | uint32_t{bytes_[at + 2]} << 16;
+        return uint32_t{bytes_[at]} | uint32_t{bytes_[at + 1]} << 8 |
+               uint32_t{bytes_[at + 2]} << 16;
     }
     uint32_t u32(size_t at) const {
         require(at, 4);
@@ -67,7 +68,7 @@ public:
         if (at > bytes_.size() || length > bytes_.size() - at) outOfBounds(at, length);
     }
 
-private:
+  private:
     [[noreturn]] void outOfBounds(size_t at, size_t length) const;
 
     std::span<const uint8_t> bytes_;
@@ -78,6 +79,8 @@ inline void putU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
-inline void putU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void putU32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 }  // namespace jet

@@ -15,15 +15,24 @@ struct CatalogColumns {
         for (const auto& c : t.columns) {
             const std::string n = toUtf8(c.name);
             int number = c.number;
-            if (n == "Id") id = number;
-            else if (n == "ParentId") parentId = number;
-            else if (n == "Name") name = number;
-            else if (n == "Type") type = number;
-            else if (n == "Flags") flags = number;
-            else if (n == "DateCreate") dateCreate = number;
-            else if (n == "DateUpdate") dateUpdate = number;
-            else if (n == "Owner") owner = number;
-            else if (n == "LvProp") lvProp = number;
+            if (n == "Id")
+                id = number;
+            else if (n == "ParentId")
+                parentId = number;
+            else if (n == "Name")
+                name = number;
+            else if (n == "Type")
+                type = number;
+            else if (n == "Flags")
+                flags = number;
+            else if (n == "DateCreate")
+                dateCreate = number;
+            else if (n == "DateUpdate")
+                dateUpdate = number;
+            else if (n == "Owner")
+                owner = number;
+            else if (n == "LvProp")
+                lvProp = number;
         }
         if (id < 0 || parentId < 0 || name < 0 || type < 0 || flags < 0)
             throwCorrupt(catalog_layout::kCatalogPage, "Systemkatalog ohne seine Spalten");

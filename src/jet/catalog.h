@@ -23,7 +23,7 @@ inline constexpr uint32_t kAltSystemFlag = 0x00000002;
 }  // namespace catalog_layout
 
 struct CatalogEntry {
-    int32_t id = 0;        // a table's id is its first TDEF page
+    int32_t id = 0;  // a table's id is its first TDEF page
     int32_t parentId = 0;
     std::u16string name;
     int16_t type = 0;
@@ -31,7 +31,7 @@ struct CatalogEntry {
     std::optional<double> dateCreate;
     std::optional<double> dateUpdate;
     Bytes owner;
-    Bytes properties;     // the LvProp blob, empty when there is none
+    Bytes properties;      // the LvProp blob, empty when there is none
     RowLocation location;  // the catalog row
 
     bool isTable() const {

@@ -43,7 +43,8 @@ bool takeWord(std::u16string_view& s, std::u16string_view word) {
     s = skipBlanks(s);
     if (s.size() < word.size() || !equalIgnoringCase(s.substr(0, word.size()), word)) return false;
     std::u16string_view rest = s.substr(word.size());
-    if (!rest.empty() && rest[0] != u' ' && rest[0] != u'\t' && rest[0] != u'\r' && rest[0] != u'\n')
+    if (!rest.empty() && rest[0] != u' ' && rest[0] != u'\t' && rest[0] != u'\r' &&
+        rest[0] != u'\n')
         return false;
     s = rest;
     return true;
@@ -127,8 +128,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::u16string_view name, int
         throw Error(ErrorCode::NotSupported, "Nur Recordsets vom Typ Tabelle werden unterstützt.");
     const TableDef* table = tableDefs_.find(name);
     if (!table)
-        throw Error(ErrorCode::ObjectNotFound, "Das Datenbankmodul konnte das Objekt '" +
-                                                   toUtf8(name) + "' nicht finden.");
+        throw Error(ErrorCode::ObjectNotFound,
+                    "Das Datenbankmodul konnte das Objekt '" + toUtf8(name) + "' nicht finden.");
     return std::make_unique<Recordset>(*table, tableState(*table).inserter);
 }
 
@@ -138,8 +139,8 @@ void Database::Execute(std::u16string_view statement) {
     if (name.empty()) notSupported(statement);
     const TableDef* table = tableDefs_.find(name);
     if (!table)
-        throw Error(ErrorCode::ObjectNotFound, "Das Datenbankmodul konnte das Objekt '" +
-                                                   toUtf8(name) + "' nicht finden.");
+        throw Error(ErrorCode::ObjectNotFound,
+                    "Das Datenbankmodul konnte das Objekt '" + toUtf8(name) + "' nicht finden.");
     TableState& state = tableState(*table);
     state.inserter.deleteAll();
     state.inserter.writeCounts();

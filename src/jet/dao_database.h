@@ -19,7 +19,7 @@ namespace jet::dao {
 inline constexpr int32_t dbRefreshCache = 8;
 
 class TableDefs {
-public:
+  public:
     explicit TableDefs(std::vector<TableDef> tables) : tables_(std::move(tables)) {}
 
     int32_t Count() const { return static_cast<int32_t>(tables_.size()); }
@@ -32,14 +32,14 @@ public:
     auto begin() const { return tables_.begin(); }
     auto end() const { return tables_.end(); }
 
-private:
+  private:
     std::vector<TableDef> tables_;
 };
 
 class DBEngine;
 
 class Database {
-public:
+  public:
     Database(const std::string& path, OpenMode mode);
     // Writes what is pending, as Close does; a failure there is lost, so callers Close first.
     ~Database();
@@ -65,7 +65,7 @@ public:
     // Writes everything and releases the file. Further use throws ObjectClosed.
     void Close();
 
-private:
+  private:
     struct TableState;
     TableState& tableState(const TableDef& table);
     void requireOpen() const;
@@ -82,7 +82,7 @@ private:
 
 // One per process, as in DAO. It knows the databases it opened for Idle.
 class DBEngine {
-public:
+  public:
     DBEngine() = default;
     DBEngine(const DBEngine&) = delete;
     DBEngine& operator=(const DBEngine&) = delete;
@@ -98,7 +98,7 @@ public:
     // are complete and consistent; without it only the cache is trimmed.
     void Idle(int32_t action = 0);
 
-private:
+  private:
     friend class Database;
     std::vector<Database*> open_;
 };

@@ -15,12 +15,17 @@ int16_t Field::Type() const {
 
 int32_t Field::Size() const {
     switch (column_.type()) {
-        case ColumnType::Text: return column_.length / 2;
+        case ColumnType::Text:
+            return column_.length / 2;
         case ColumnType::Memo:
-        case ColumnType::OLE: return 0;
-        case ColumnType::Boolean: return 1;
-        case ColumnType::Decimal: return 16;
-        default: return column_.length;
+        case ColumnType::OLE:
+            return 0;
+        case ColumnType::Boolean:
+            return 1;
+        case ColumnType::Decimal:
+            return 16;
+        default:
+            return column_.length;
     }
 }
 
@@ -46,9 +51,13 @@ bool Field::booleanProperty(std::u16string_view name) const {
     return false;
 }
 
-bool Field::AllowZeroLength() const { return booleanProperty(u"AllowZeroLength"); }
+bool Field::AllowZeroLength() const {
+    return booleanProperty(u"AllowZeroLength");
+}
 
-bool Field::Required() const { return booleanProperty(u"Required"); }
+bool Field::Required() const {
+    return booleanProperty(u"Required");
+}
 
 Value Field::DefaultValue() const {
     const Property* p = property(u"DefaultValue");

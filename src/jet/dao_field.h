@@ -20,12 +20,11 @@ inline constexpr int16_t dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, d
 // DAO's FieldAttributeEnum.
 namespace field_attribute {
 inline constexpr int32_t dbFixedField = 0x1, dbVariableField = 0x2, dbAutoIncrField = 0x10,
-                         dbUpdatableField = 0x20, dbSystemField = 0x2000,
-                         dbHyperlinkField = 0x8000;
+                         dbUpdatableField = 0x20, dbSystemField = 0x2000, dbHyperlinkField = 0x8000;
 }
 
 class Field {
-public:
+  public:
     Field(const ColumnDef& column, const PropertyBlock* properties);
 
     const std::u16string& Name() const { return column_.name; }
@@ -45,7 +44,7 @@ public:
     const std::vector<Property>& properties() const { return properties_; }
     const Property* property(std::u16string_view name) const;
 
-private:
+  private:
     bool booleanProperty(std::u16string_view name) const;
 
     ColumnDef column_;

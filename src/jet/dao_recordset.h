@@ -20,7 +20,7 @@ class Recordset;
 
 // One field of the recordset's new row.
 class RecordsetField {
-public:
+  public:
     const std::u16string& Name() const { return field_->Name(); }
     const ColumnDef& column() const { return field_->column(); }
     // Converts `value` to the field's type by DAO's rules and keeps it for the next Update.
@@ -29,7 +29,7 @@ public:
     void SetValue(const Value& value);
     const Value& GetValue() const;
 
-private:
+  private:
     friend class Recordset;
     RecordsetField(Recordset& owner, const Field& field) : owner_(&owner), field_(&field) {}
 
@@ -38,7 +38,7 @@ private:
 };
 
 class Recordset {
-public:
+  public:
     // `table` and `inserter` outlive the recordset (the database keeps them).
     Recordset(const TableDef& table, TableInserter& inserter);
 
@@ -55,7 +55,7 @@ public:
     // Ends the recordset; a pending new row is dropped, as in DAO.
     void Close();
 
-private:
+  private:
     friend class RecordsetField;
     void requireEditing() const;
     void assignAutoNumbers();

@@ -10,7 +10,7 @@
 namespace jet::dao {
 
 class Relation {
-public:
+  public:
     explicit Relation(Relationship stored) : stored_(std::move(stored)) {}
 
     const std::u16string& Name() const { return stored_.name; }
@@ -20,19 +20,19 @@ public:
     int32_t Attributes() const { return static_cast<int32_t>(stored_.flags); }
     const Relationship& stored() const { return stored_; }
 
-private:
+  private:
     Relationship stored_;
 };
 
 class Relations {
-public:
+  public:
     explicit Relations(std::vector<Relationship> stored);
 
     int32_t Count() const { return static_cast<int32_t>(relations_.size()); }
     // Throws ItemNotFound past the end.
     const Relation& Item(int32_t index) const;
 
-private:
+  private:
     std::vector<Relation> relations_;
 };
 

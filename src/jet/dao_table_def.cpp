@@ -44,8 +44,7 @@ const Field& Fields::Item(std::u16string_view name) const {
     return *f;
 }
 
-TableDef::TableDef(const CatalogEntry& entry, TableDefinition definition,
-                   PropertySet properties)
+TableDef::TableDef(const CatalogEntry& entry, TableDefinition definition, PropertySet properties)
     : name_(entry.name),
       definition_(std::move(definition)),
       properties_(std::move(properties)),

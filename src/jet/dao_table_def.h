@@ -13,7 +13,7 @@
 namespace jet::dao {
 
 class Fields {
-public:
+  public:
     explicit Fields(std::vector<Field> fields) : fields_(std::move(fields)) {}
 
     int32_t Count() const { return static_cast<int32_t>(fields_.size()); }
@@ -27,12 +27,12 @@ public:
     auto begin() const { return fields_.begin(); }
     auto end() const { return fields_.end(); }
 
-private:
+  private:
     std::vector<Field> fields_;
 };
 
 class TableDef {
-public:
+  public:
     // `properties` is the table's parsed property blob.
     TableDef(const CatalogEntry& entry, TableDefinition definition, PropertySet properties);
 
@@ -42,7 +42,7 @@ public:
     // The table's own properties (Description, ...), unknown ones with their raw bytes.
     const PropertySet& properties() const { return properties_; }
 
-private:
+  private:
     std::u16string name_;
     TableDefinition definition_;
     PropertySet properties_;

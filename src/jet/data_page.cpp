@@ -7,8 +7,7 @@ using namespace data_page_layout;
 DataPage::DataPage(ByteView page) : page_(page) {
     if (page_.u8(0) != kPageType) throwCorrupt(page_.page(), "Datenseite erwartet");
     rowCount_ = page_.u16(kRowCount);
-    if (rowCount_ > kMaxRowsPerPage ||
-        kRowOffsets + size_t{rowCount_} * 2 > page_.size())
+    if (rowCount_ > kMaxRowsPerPage || kRowOffsets + size_t{rowCount_} * 2 > page_.size())
         throwCorrupt(page_.page(), "unmögliche Zeilenzahl " + std::to_string(rowCount_));
 }
 

@@ -12,12 +12,12 @@ namespace jet {
 namespace data_page_layout {
 inline constexpr uint8_t kPageType = 0x01;
 inline constexpr size_t kFreeSpace = 2;
-inline constexpr size_t kOwner = 4;        // TDEF page, "LVAL" on long-value pages
+inline constexpr size_t kOwner = 4;  // TDEF page, "LVAL" on long-value pages
 inline constexpr size_t kRowCount = 12;
 inline constexpr size_t kRowOffsets = 14;  // u16 per row
 inline constexpr uint16_t kOffsetMask = 0x1FFF;
 inline constexpr uint16_t kDeletedFlag = 0x8000;
-inline constexpr uint16_t kLookupFlag = 0x4000;  // the row holds a pointer to the moved row
+inline constexpr uint16_t kLookupFlag = 0x4000;          // the row holds a pointer to the moved row
 inline constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 inline constexpr size_t kMaxRowsPerPage = 255;
 }  // namespace data_page_layout
@@ -31,7 +31,7 @@ struct RowSlot {
 };
 
 class DataPage {
-public:
+  public:
     // Throws when the page is not a data page.
     explicit DataPage(ByteView page);
 
@@ -44,7 +44,7 @@ public:
     ByteView rowBytes(const RowSlot& s) const { return page_.sub(s.start, s.end - s.start); }
     const ByteView& bytes() const { return page_; }
 
-private:
+  private:
     ByteView page_;
     uint16_t rowCount_ = 0;
 };

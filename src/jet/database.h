@@ -15,7 +15,7 @@
 namespace jet {
 
 class Database {
-public:
+  public:
     // Opens and checks the file. Throws Error (file errors, unsupported format, corruption).
     Database(const std::string& path, OpenMode mode);
 
@@ -32,7 +32,7 @@ public:
     Table openTable(std::u16string_view name);
     Table openTable(const CatalogEntry& entry);
 
-private:
+  private:
     std::unique_ptr<PageFile> file_;
     DatabaseHeader header_;
     std::vector<CatalogEntry> catalog_;

@@ -10,41 +10,42 @@ namespace jet {
 // Numbers follow the DAO error numbers where DAO has a matching one, so callers that know
 // those numbers can rely on them.
 enum class ErrorCode : int32_t {
-    ObjectNotFound = 3011,       // no table (or other object) of that name
-    FileNotFound = 3024,         // the file does not exist
-    FileInUse = 3045,            // another opener holds the file
-    DatabaseCorrupt = 3049,      // the file breaks the format; the description names the page
-    FileAccessDenied = 3051,     // the operating system refused to open the file
-    IoFailure = 3026,            // reading or writing the file failed
-    ItemNotFound = 3265,         // no field (or other item) of that name in a collection
-    UnsupportedFormat = 3343,    // not a Jet 4 database we can open
-    EncryptedDatabase = 3031,    // the file carries a database encoding key
-    ConversionFailed = 3421,     // a value that cannot be converted to the field's type
-    FieldTooSmall = 3163,        // text or binary longer than the field
-    NumericOverflow = 3349,      // a number outside the field type's range
-    ZeroLengthNotAllowed = 3315, // "" where AllowZeroLength is false
-    FieldNotUpdatable = 3164,    // AutoNumber and other fields that cannot be written
-    RequiredFieldNull = 3314,    // Update with a required field left NULL
-    DuplicateKey = 3022,         // Update that would duplicate a unique index's key
-    NotSupported = 3251,         // an operation or statement this engine does not offer
-    IndexNull = 3058,            // a NULL in a primary key or required index
-    NoCurrentRecord = 3020,      // Update without AddNew
-    ObjectClosed = 3420,         // a closed recordset or database used again
-    DatabaseFull = 3633,         // the file would pass Jet's 2 GB limit
-    RecordTooLarge = 3047,       // a row longer than a data page can hold
+    ObjectNotFound = 3011,        // no table (or other object) of that name
+    FileNotFound = 3024,          // the file does not exist
+    FileInUse = 3045,             // another opener holds the file
+    DatabaseCorrupt = 3049,       // the file breaks the format; the description names the page
+    FileAccessDenied = 3051,      // the operating system refused to open the file
+    IoFailure = 3026,             // reading or writing the file failed
+    ItemNotFound = 3265,          // no field (or other item) of that name in a collection
+    UnsupportedFormat = 3343,     // not a Jet 4 database we can open
+    EncryptedDatabase = 3031,     // the file carries a database encoding key
+    ConversionFailed = 3421,      // a value that cannot be converted to the field's type
+    FieldTooSmall = 3163,         // text or binary longer than the field
+    NumericOverflow = 3349,       // a number outside the field type's range
+    ZeroLengthNotAllowed = 3315,  // "" where AllowZeroLength is false
+    FieldNotUpdatable = 3164,     // AutoNumber and other fields that cannot be written
+    RequiredFieldNull = 3314,     // Update with a required field left NULL
+    DuplicateKey = 3022,          // Update that would duplicate a unique index's key
+    NotSupported = 3251,          // an operation or statement this engine does not offer
+    IndexNull = 3058,             // a NULL in a primary key or required index
+    NoCurrentRecord = 3020,       // Update without AddNew
+    ObjectClosed = 3420,          // a closed recordset or database used again
+    DatabaseFull = 3633,          // the file would pass Jet's 2 GB limit
+    RecordTooLarge = 3047,        // a row longer than a data page can hold
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(ErrorCode code, std::string description)
-        : std::runtime_error(description), number_(static_cast<int32_t>(code)),
+        : std::runtime_error(description),
+          number_(static_cast<int32_t>(code)),
           description_(std::move(description)) {}
 
     int32_t number() const { return number_; }
     // UTF-8 text in German, ready to be shown to the operator.
     const std::string& description() const { return description_; }
 
-private:
+  private:
     int32_t number_;
     std::string description_;
 };

@@ -65,9 +65,10 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
     h.sortVersion = region.u8(at(kSortOrder) + 3);
     h.creationDate = region.f64(at(kCreationDate));
     if (h.encodingKey != 0)
-        throw Error(ErrorCode::EncryptedDatabase,
-                    "Die Datenbank '" + path +
-                        "' ist verschlüsselt; verschlüsselte Datenbanken werden nicht unterstützt.");
+        throw Error(
+            ErrorCode::EncryptedDatabase,
+            "Die Datenbank '" + path +
+                "' ist verschlüsselt; verschlüsselte Datenbanken werden nicht unterstützt.");
     return h;
 }
 

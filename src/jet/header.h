@@ -12,9 +12,9 @@ namespace jet {
 enum class FormatVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
 
 namespace header_layout {
-inline constexpr size_t kEngineName = 4;     // "Standard Jet DB"
+inline constexpr size_t kEngineName = 4;  // "Standard Jet DB"
 inline constexpr size_t kVersion = 0x14;
-inline constexpr size_t kMaskedStart = 0x18; // this many bytes on are XOR-masked
+inline constexpr size_t kMaskedStart = 0x18;  // this many bytes on are XOR-masked
 inline constexpr size_t kMaskedLength = 128;
 inline constexpr size_t kCodePage = 0x3C;
 inline constexpr size_t kEncodingKey = 0x3E;
@@ -31,7 +31,7 @@ struct DatabaseHeader {
     uint8_t version = 0;
     uint16_t codePage = 0;
     uint32_t encodingKey = 0;
-    uint16_t sortLcid = 0;  // 0x0409 = General
+    uint16_t sortLcid = 0;    // 0x0409 = General
     uint8_t sortVersion = 0;  // 0 = General Legacy
     double creationDate = 0;
     std::array<uint8_t, header_layout::kMaskedLength> unmasked{};  // the region, unmasked

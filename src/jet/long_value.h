@@ -15,8 +15,8 @@ inline constexpr size_t kDescriptorSize = 12;
 inline constexpr uint32_t kLengthMask = 0x3FFFFFFF;
 inline constexpr uint32_t kInline = 0x80000000;
 inline constexpr uint32_t kSingleRow = 0x40000000;
-inline constexpr size_t kRowPointer = 4;  // u8 row, u24 page
-inline constexpr size_t kChainHeader = 4; // next pointer at the start of each chained row
+inline constexpr size_t kRowPointer = 4;   // u8 row, u24 page
+inline constexpr size_t kChainHeader = 4;  // next pointer at the start of each chained row
 inline constexpr size_t kMaxInline = 64;
 inline constexpr size_t kMaxRowData = 4076;
 }  // namespace long_value_layout

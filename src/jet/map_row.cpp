@@ -24,7 +24,8 @@ std::optional<MapBit> findMapBit(PageFile& file, MapRow row, uint32_t page) {
         uint64_t bits = uint64_t{row.size - kInlineBitmap} * 8;
         if (page < start || page - start >= bits) return std::nullopt;
         uint32_t offset = page - start;
-        return MapBit{row.bytes + kInlineBitmap + offset / 8, static_cast<uint8_t>(1u << (offset % 8))};
+        return MapBit{row.bytes + kInlineBitmap + offset / 8,
+                      static_cast<uint8_t>(1u << (offset % 8))};
     }
     size_t pointer = kReferencePointers + size_t{page / kPagesPerBitmapPage} * 4;
     if (pointer + 4 > row.size) return std::nullopt;

@@ -16,7 +16,7 @@
 namespace jet {
 
 class PageAllocator {
-public:
+  public:
     explicit PageAllocator(PageFile& file) : file_(file) {}
 
     // A page for new use: the lowest free page of the global map, else a new page at the end
@@ -28,7 +28,7 @@ public:
     // leaves them.
     void release(uint32_t page);
 
-private:
+  private:
     PageFile& file_;
     uint32_t lowestMaybeFree_ = 0;  // no page below this one is free in the global map
 };

@@ -19,9 +19,8 @@ namespace {
     if (err == EACCES || err == EPERM || err == EROFS)
         throw Error(ErrorCode::FileAccessDenied,
                     "Die Datei '" + path + "' kann nicht geöffnet werden: Zugriff verweigert.");
-    throw Error(ErrorCode::IoFailure, "Die Datei '" + path +
-                                          "' kann nicht geöffnet werden: " + std::strerror(err) +
-                                          ".");
+    throw Error(ErrorCode::IoFailure,
+                "Die Datei '" + path + "' kann nicht geöffnet werden: " + std::strerror(err) + ".");
 }
 
 [[noreturn]] void throwIoFailure(const std::string& path, const std::string& what, int err) {
@@ -68,8 +67,7 @@ void PageFile::close() {
 }
 
 uint8_t* PageFile::load(uint32_t number) {
-    if (fd_ < 0)
-        throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
+    if (fd_ < 0) throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
     auto found = cache_.find(number);
     if (found != cache_.end()) return found->second.get();
     if (number >= pageCount_)
@@ -90,7 +88,9 @@ uint8_t* PageFile::load(uint32_t number) {
     return bytes;
 }
 
-ByteView PageFile::page(uint32_t number) { return ByteView({load(number), kPageSize}, number); }
+ByteView PageFile::page(uint32_t number) {
+    return ByteView({load(number), kPageSize}, number);
+}
 
 void PageFile::requireWritable() const {
     if (mode_ != OpenMode::Exclusive)

@@ -28,7 +28,7 @@ inline constexpr uint32_t kMaxPages = 0x80000000u / kPageSize;
 enum class OpenMode { ReadOnly, Exclusive };
 
 class PageFile {
-public:
+  public:
     // Throws Error (FileNotFound, FileAccessDenied, FileInUse, IoFailure).
     PageFile(const std::string& path, OpenMode mode);
     // Dirty pages not flushed are lost: a writer flushes before it lets go.
@@ -66,7 +66,7 @@ public:
 
     static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
 
-private:
+  private:
     uint8_t* load(uint32_t number);
     void requireWritable() const;
 

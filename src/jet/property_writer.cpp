@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "jet/guid_text.h"
 #include "jet/property_value.h"
 #include "jet/text.h"
 
@@ -148,22 +149,14 @@ std::optional<std::vector<uint8_t>> encode(const Value& v, uint8_t typeCode) {
             if (auto* b = std::get_if<Bytes>(&v)) return *b;
             if (auto* g = std::get_if<Guid>(&v); g && typeCode == T::kBinary) {
                 // GUID properties are Binary-typed; same byte order as a GUID field.
-                out.assign(g->bytes.begin(), g->bytes.end());
-                std::swap(out[0], out[3]);
-                std::swap(out[1], out[2]);
-                std::swap(out[4], out[5]);
-                std::swap(out[6], out[7]);
-                return out;
+                Guid stored = swapGuidByteOrder(*g);
+                return Bytes(stored.bytes.begin(), stored.bytes.end());
             }
             return std::nullopt;
         case T::kGuid:
             if (auto* g = std::get_if<Guid>(&v)) {
-                out.assign(g->bytes.begin(), g->bytes.end());
-                std::swap(out[0], out[3]);
-                std::swap(out[1], out[2]);
-                std::swap(out[4], out[5]);
-                std::swap(out[6], out[7]);
-                return out;
+                Guid stored = swapGuidByteOrder(*g);
+                return Bytes(stored.bytes.begin(), stored.bytes.end());
             }
             return std::nullopt;
         default:

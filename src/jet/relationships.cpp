@@ -16,14 +16,22 @@ struct RelationshipColumns {
     explicit RelationshipColumns(const TableDefinition& t) {
         for (const auto& c : t.columns) {
             const std::string n = toUtf8(c.name);
-            if (n == "szRelationship") name = c.number;
-            else if (n == "szObject") table = c.number;
-            else if (n == "szColumn") column = c.number;
-            else if (n == "szReferencedObject") referencedTable = c.number;
-            else if (n == "szReferencedColumn") referencedColumn = c.number;
-            else if (n == "ccolumn") count = c.number;
-            else if (n == "icolumn") ordinal = c.number;
-            else if (n == "grbit") flags = c.number;
+            if (n == "szRelationship")
+                name = c.number;
+            else if (n == "szObject")
+                table = c.number;
+            else if (n == "szColumn")
+                column = c.number;
+            else if (n == "szReferencedObject")
+                referencedTable = c.number;
+            else if (n == "szReferencedColumn")
+                referencedColumn = c.number;
+            else if (n == "ccolumn")
+                count = c.number;
+            else if (n == "icolumn")
+                ordinal = c.number;
+            else if (n == "grbit")
+                flags = c.number;
         }
         if (name < 0 || table < 0 || column < 0 || referencedTable < 0 || referencedColumn < 0)
             throwCorrupt(t.firstPage, "MSysRelationships ohne ihre Spalten");
@@ -67,9 +75,9 @@ std::vector<Relationship> readRelationships(Database& db) {
         }
         auto index = static_cast<size_t>(found - out.begin());
         found->rows.push_back(where);
-        pairs[index].emplace_back(longAt(v, col.ordinal),
-                                  RelationshipColumn{textAt(v, col.column),
-                                                     textAt(v, col.referencedColumn)});
+        pairs[index].emplace_back(
+            longAt(v, col.ordinal),
+            RelationshipColumn{textAt(v, col.column), textAt(v, col.referencedColumn)});
     });
     for (size_t i = 0; i < out.size(); ++i) {
         std::stable_sort(pairs[i].begin(), pairs[i].end(),

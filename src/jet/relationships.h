@@ -27,9 +27,9 @@ struct RelationshipColumn {
 
 struct Relationship {
     std::u16string name;
-    std::u16string table;            // holds the foreign key
-    std::u16string referencedTable;  // the "one" side
-    uint32_t flags = 0;              // relationship_flag
+    std::u16string table;                     // holds the foreign key
+    std::u16string referencedTable;           // the "one" side
+    uint32_t flags = 0;                       // relationship_flag
     std::vector<RelationshipColumn> columns;  // by ordinal
     std::vector<RowLocation> rows;            // the stored rows, for a later delete
 };

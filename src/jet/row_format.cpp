@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/field_encoding.h"
 #include "jet/long_value.h"
 #include "jet/text.h"
 
@@ -58,8 +59,8 @@ namespace {
 
 Guid decodeGuid(ByteView b) {
     Guid g;
-    static constexpr int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    for (size_t i = 0; i < 16; ++i) g.bytes[i] = b.u8(static_cast<size_t>(kOrder[i]));
+    for (size_t i = 0; i < field_layout::kGuidSize; ++i)
+        g.bytes[i] = b.u8(field_layout::kGuidOrder[i]);
     return g;
 }
 
@@ -87,22 +88,34 @@ Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& fiel
     if (!field.present) return Null{};
     const ByteView& b = field.bytes;
     switch (column.type()) {
-        case ColumnType::Byte: return b.u8(0);
-        case ColumnType::Integer: return static_cast<int16_t>(b.u16(0));
-        case ColumnType::Long: return b.i32(0);
-        case ColumnType::Currency: return Currency{static_cast<int64_t>(b.u64(0))};
-        case ColumnType::Single: return fixedAs<float>(b);
-        case ColumnType::Double: return b.f64(0);
-        case ColumnType::DateTime: return DateTime{b.f64(0)};
-        case ColumnType::Guid: return decodeGuid(b);
-        case ColumnType::Decimal: return decodeDecimal(b, column.scale);
-        case ColumnType::Text: return decodeStoredText(b.span());
+        case ColumnType::Byte:
+            return b.u8(0);
+        case ColumnType::Integer:
+            return static_cast<int16_t>(b.u16(0));
+        case ColumnType::Long:
+            return b.i32(0);
+        case ColumnType::Currency:
+            return Currency{static_cast<int64_t>(b.u64(0))};
+        case ColumnType::Single:
+            return fixedAs<float>(b);
+        case ColumnType::Double:
+            return b.f64(0);
+        case ColumnType::DateTime:
+            return DateTime{b.f64(0)};
+        case ColumnType::Guid:
+            return decodeGuid(b);
+        case ColumnType::Decimal:
+            return decodeDecimal(b, column.scale);
+        case ColumnType::Text:
+            return decodeStoredText(b.span());
         case ColumnType::Memo: {
             Bytes bytes = readLongValue(file, b);
             return decodeStoredText(bytes);
         }
-        case ColumnType::OLE: return readLongValue(file, b);
-        default: return Bytes(b.data(), b.data() + b.size());
+        case ColumnType::OLE:
+            return readLongValue(file, b);
+        default:
+            return Bytes(b.data(), b.data() + b.size());
     }
 }
 

@@ -30,14 +30,14 @@ struct FieldSpan {
 
 // Splits rows of one table into their fields, by column number.
 class RowFormat {
-public:
+  public:
     explicit RowFormat(const TableDefinition& table);
 
     // The fields of `row`, indexed by column number (sized to the table's highest column
     // number + 1). Boolean columns: present = the value. Throws on a malformed row.
     void split(ByteView row, std::vector<FieldSpan>& out) const;
 
-private:
+  private:
     const TableDefinition& table_;
     uint16_t slots_ = 0;
 };

@@ -30,8 +30,8 @@ ByteView Table::rowBytes(RowLocation where) const {
         ByteView bytes = page.rowBytes(slot);
         if (!slot.lookup) {
             if (slot.deleted && hop == 0)
-                throwCorrupt(where.page, "Verweis auf die gelöschte Zeile " +
-                                             std::to_string(where.row));
+                throwCorrupt(where.page,
+                             "Verweis auf die gelöschte Zeile " + std::to_string(where.row));
             return bytes;
         }
         if (hop > 0) break;

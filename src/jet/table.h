@@ -21,7 +21,7 @@ struct RowLocation {
 };
 
 class Table {
-public:
+  public:
     Table(PageFile& file, TableDefinition definition);
 
     const TableDefinition& definition() const { return definition_; }
@@ -45,7 +45,7 @@ public:
     // The stored bytes of the row at `where` after following a moved row's pointer.
     ByteView rowBytes(RowLocation where) const;
 
-private:
+  private:
     void decode(ByteView row, std::vector<Value>& values) const;
 
     PageFile& file_;

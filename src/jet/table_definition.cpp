@@ -14,21 +14,36 @@ bool isKnownColumnType(uint8_t code) {
 
 const char* columnTypeName(uint8_t code) {
     switch (code) {
-        case 1: return "Boolean";
-        case 2: return "Byte";
-        case 3: return "Integer";
-        case 4: return "Long";
-        case 5: return "Currency";
-        case 6: return "Single";
-        case 7: return "Double";
-        case 8: return "DateTime";
-        case 9: return "Binary";
-        case 10: return "Text";
-        case 11: return "OLE";
-        case 12: return "Memo";
-        case 15: return "GUID";
-        case 16: return "Decimal";
-        default: return "Unknown";
+        case 1:
+            return "Boolean";
+        case 2:
+            return "Byte";
+        case 3:
+            return "Integer";
+        case 4:
+            return "Long";
+        case 5:
+            return "Currency";
+        case 6:
+            return "Single";
+        case 7:
+            return "Double";
+        case 8:
+            return "DateTime";
+        case 9:
+            return "Binary";
+        case 10:
+            return "Text";
+        case 11:
+            return "OLE";
+        case 12:
+            return "Memo";
+        case 15:
+            return "GUID";
+        case 16:
+            return "Decimal";
+        default:
+            return "Unknown";
     }
 }
 

@@ -49,15 +49,15 @@ inline constexpr uint8_t kExtCompressedUnicode = 0x01;  // in the extended flags
 }  // namespace column_flag
 
 struct ColumnDef {
-    uint8_t typeCode = 0;      // ColumnType, or an unknown code kept as stored
-    uint16_t number = 0;       // stable id: null-mask bit, index definitions
-    uint16_t varIndex = 0;     // slot in the row's variable-offset table
-    uint16_t displayIndex = 0; // position as Access shows it
-    uint16_t sortLcid = 0;     // text and memo: the sort order's locale id
-    uint8_t sortVersion = 0;   // text and memo: 0 = General Legacy
-    uint8_t precision = 0;     // decimal only
-    uint8_t scale = 0;         // decimal only
-    uint8_t flags = 0;         // column_flag
+    uint8_t typeCode = 0;       // ColumnType, or an unknown code kept as stored
+    uint16_t number = 0;        // stable id: null-mask bit, index definitions
+    uint16_t varIndex = 0;      // slot in the row's variable-offset table
+    uint16_t displayIndex = 0;  // position as Access shows it
+    uint16_t sortLcid = 0;      // text and memo: the sort order's locale id
+    uint8_t sortVersion = 0;    // text and memo: 0 = General Legacy
+    uint8_t precision = 0;      // decimal only
+    uint8_t scale = 0;          // decimal only
+    uint8_t flags = 0;          // column_flag
     uint8_t extFlags = 0;
     uint16_t fixedOffset = 0;  // position in the row's fixed area
     uint16_t length = 0;       // bytes; text: 2 per character; memo/OLE: 0
@@ -119,8 +119,8 @@ struct TableDefinition {
     std::vector<uint32_t> pages;  // the TDEF chain, first page first
     uint32_t length = 0;          // logical length, as the header states it
     uint32_t rowCount = 0;
-    uint32_t autoNumber = 0;      // last AutoNumber handed out
-    uint8_t tableType = 0;        // 0x4E user, 0x53 system
+    uint32_t autoNumber = 0;  // last AutoNumber handed out
+    uint8_t tableType = 0;    // 0x4E user, 0x53 system
     uint16_t maxColumns = 0;
     uint16_t varColumns = 0;
     MapRef ownedPages;

@@ -75,6 +75,8 @@ void TableInserter::deleteAll() {
     }
 }
 
-void TableInserter::writeCounts() { rows_.writeCounts(); }
+void TableInserter::writeCounts() {
+    rows_.writeCounts();
+}
 
 }  // namespace jet

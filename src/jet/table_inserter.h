@@ -19,7 +19,7 @@
 namespace jet {
 
 class TableInserter {
-public:
+  public:
     // `table` must outlive the inserter; it is changed through it (counts, AutoNumber).
     TableInserter(PageFile& file, PageAllocator& allocator, TableDefinition& table);
     ~TableInserter();
@@ -46,7 +46,7 @@ public:
 
     TableDefinition& table() { return table_; }
 
-private:
+  private:
     bool indexesRow(const RealIndexDef& index, std::span<const Value> values) const;
     void keysOfChange(std::span<const Value> before, std::span<const Value> after);
     void removeEntry(size_t index, RowLocation where);
@@ -56,9 +56,9 @@ private:
     TableDefinition& table_;
     TableWriter rows_;
     std::vector<std::unique_ptr<IndexWriter>> indexes_;  // by real index number
-    std::vector<std::vector<uint8_t>> keys_;              // reused for each row
-    std::vector<std::vector<uint8_t>> oldKeys_;           // a changed row's present keys
-    std::vector<uint8_t> hadEntry_, getsEntry_;            // by index, for a changed row
+    std::vector<std::vector<uint8_t>> keys_;             // reused for each row
+    std::vector<std::vector<uint8_t>> oldKeys_;          // a changed row's present keys
+    std::vector<uint8_t> hadEntry_, getsEntry_;          // by index, for a changed row
 };
 
 }  // namespace jet

@@ -53,8 +53,8 @@ UsageMap readUsageMap(PageFile& file, MapRef ref) {
                         file.pageCount(), map);
         }
     } else {
-        throwCorrupt(ref.page, "unbekannte Art der Belegungstabelle in Zeile " +
-                                   std::to_string(ref.row));
+        throwCorrupt(ref.page,
+                     "unbekannte Art der Belegungstabelle in Zeile " + std::to_string(ref.row));
     }
     return map;
 }

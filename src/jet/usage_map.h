@@ -14,7 +14,7 @@ namespace jet {
 namespace usage_map_layout {
 inline constexpr uint8_t kInline = 0x00;
 inline constexpr uint8_t kReference = 0x01;
-inline constexpr size_t kInlineStart = 1;   // u32 first page covered
+inline constexpr size_t kInlineStart = 1;  // u32 first page covered
 inline constexpr size_t kInlineBitmap = 5;
 inline constexpr size_t kReferencePointers = 1;
 inline constexpr uint8_t kBitmapPageType = 0x05;
@@ -27,10 +27,10 @@ enum class UsageMapKind { Inline, Reference };
 
 struct UsageMap {
     UsageMapKind kind = UsageMapKind::Inline;
-    uint32_t startPage = 0;  // inline maps: first page the bitmap covers
+    uint32_t startPage = 0;             // inline maps: first page the bitmap covers
     std::vector<uint32_t> bitmapPages;  // reference maps: one per 32,736 pages, 0 = none
-    std::vector<uint32_t> pages;  // the pages whose bit is set, ascending
-    uint32_t pastEnd = 0;         // set bits for pages past the end of the file
+    std::vector<uint32_t> pages;        // the pages whose bit is set, ascending
+    uint32_t pastEnd = 0;               // set bits for pages past the end of the file
 };
 
 // Reads the map row `ref`. Pages past the end of the file are left out of `pages` and only

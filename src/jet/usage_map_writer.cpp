@@ -68,8 +68,8 @@ void addPageToMap(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t
     MapRow row = writableMapRow(file, map);
     if (row.bytes[0] == kReference) return setReferenceBit(file, allocator, map, page);
     if (row.bytes[0] != kInline)
-        throwCorrupt(map.page, "unbekannte Art der Belegungstabelle in Zeile " +
-                                   std::to_string(map.row));
+        throwCorrupt(map.page,
+                     "unbekannte Art der Belegungstabelle in Zeile " + std::to_string(map.row));
     if (auto bit = findMapBit(file, row, page)) {
         *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
         return;

@@ -43,6 +43,8 @@ using Bytes = std::vector<uint8_t>;
 using Value = std::variant<Null, bool, uint8_t, int16_t, int32_t, Currency, float, double, DateTime,
                            std::u16string, Bytes, Guid, Decimal>;
 
-inline bool isNull(const Value& v) { return std::holds_alternative<Null>(v); }
+inline bool isNull(const Value& v) {
+    return std::holds_alternative<Null>(v);
+}
 
 }  // namespace jet

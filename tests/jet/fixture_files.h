@@ -2,7 +2,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <algorithm>
@@ -14,9 +13,13 @@
 
 namespace jet::testing {
 
-inline std::filesystem::path fixtureDir() { return std::filesystem::path(SQLVANTOR_FIXTURES) / "jet4"; }
+inline std::filesystem::path fixtureDir() {
+    return std::filesystem::path(SQLVANTOR_FIXTURES) / "jet4";
+}
 
-inline std::filesystem::path fixture(const std::string& name) { return fixtureDir() / name; }
+inline std::filesystem::path fixture(const std::string& name) {
+    return fixtureDir() / name;
+}
 
 // Every Jet 4 fixture, sorted; empty when the folder is missing.
 inline std::vector<std::filesystem::path> allFixtures() {
@@ -28,9 +31,9 @@ inline std::vector<std::filesystem::path> allFixtures() {
     return files;
 }
 
-#define REQUIRE_FIXTURE(name)                                                           \
-    do {                                                                                \
-        if (!std::filesystem::exists(::jet::testing::fixture(name)))                    \
+#define REQUIRE_FIXTURE(name)                                                             \
+    do {                                                                                  \
+        if (!std::filesystem::exists(::jet::testing::fixture(name)))                      \
             GTEST_SKIP() << "fixture " << ::jet::testing::fixture(name) << " is missing"; \
     } while (0)
 
@@ -41,12 +44,13 @@ inline std::vector<uint8_t> readFile(const std::filesystem::path& path) {
 
 inline void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // A directory of its own for one test, removed afterwards.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "jettest-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
@@ -60,12 +64,12 @@ public:
     std::filesystem::path copy(const std::filesystem::path& from) const {
         auto to = path_ / from.filename();
         std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::permissions(to, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::owner_write);
+        std::filesystem::permissions(
+            to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
         return to;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

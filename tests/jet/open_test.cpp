@@ -83,8 +83,9 @@ TEST(Open, ExclusiveOpenRefusesEveryOtherOpener) {
 
         // Another process is refused just the same.
         pid_t child = fork();
-        if (child == 0) _exit(errorNumberOpening(path, OpenMode::ReadOnly) ==
-                                      int(ErrorCode::FileInUse) ? 0 : 1);
+        if (child == 0)
+            _exit(errorNumberOpening(path, OpenMode::ReadOnly) == int(ErrorCode::FileInUse) ? 0
+                                                                                            : 1);
         int status = 0;
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -21,7 +21,8 @@ int errorOf(const std::function<void()>& action) {
     }
 }
 
-std::vector<std::vector<Value>> rowsOf(const std::filesystem::path& path, std::u16string_view table) {
+std::vector<std::vector<Value>> rowsOf(const std::filesystem::path& path,
+                                       std::u16string_view table) {
     Database db(path.string(), OpenMode::ReadOnly);
     std::vector<std::vector<Value>> rows;
     db.openTable(table).forEachRow(
@@ -98,7 +99,8 @@ TEST(Database, DeleteFromEmptiesTablesAndRefusesOtherStatements) {
         auto db = engine.OpenDatabase(path.string(), true);
         db->Execute(u"DELETE FROM table1");
         db->Execute(u"delete * from [Table2];");
-        EXPECT_EQ(errorOf([&] { db->Execute(u"DROP TABLE Table3"); }), int(ErrorCode::NotSupported));
+        EXPECT_EQ(errorOf([&] { db->Execute(u"DROP TABLE Table3"); }),
+                  int(ErrorCode::NotSupported));
         EXPECT_EQ(errorOf([&] { db->Execute(u"DELETE FROM Table3 WHERE id = 1"); }),
                   int(ErrorCode::NotSupported));
         EXPECT_EQ(errorOf([&] { db->Execute(u"DELETE FROM Kunden"); }),
@@ -123,14 +125,19 @@ TEST(Database, RefreshCacheLeavesACompleteFileWhileStillOpen) {
         rs->Fields(u"id").SetValue(i);
         rs->Fields(u"data").SetValue(std::u16string(u"Zeile ") + fromUtf8(std::to_string(i)));
         rs->Update();
-        if (i % 100 == 99) engine.Idle(dao::dbRefreshCache);
-        else if (i % 10 == 9) engine.Idle();
+        if (i % 100 == 99)
+            engine.Idle(dao::dbRefreshCache);
+        else if (i % 10 == 9)
+            engine.Idle();
     }
     // The writer holds the file; a copy shows what is on disk.
     auto snapshot = dir.file("snapshot.mdb");
     std::filesystem::copy_file(path, snapshot);
     EXPECT_EQ(rowsOf(snapshot, u"Table3").size(), 200u);
-    EXPECT_EQ(errorOf([&] { DBEngine other; other.OpenDatabase(path.string(), true); }),
+    EXPECT_EQ(errorOf([&] {
+                  DBEngine other;
+                  other.OpenDatabase(path.string(), true);
+              }),
               int(ErrorCode::FileInUse));
     db->Close();
     EXPECT_EQ(rowsOf(path, u"Table3").size(), 250u);

@@ -77,7 +77,8 @@ TEST(Rows, MovedRowsKeepTheirIdAndAreReadOnce) {
     Database db(testing::fixture("overflowTestV2003.mdb").string(), OpenMode::ReadOnly);
     Table table = db.openTable(u"Table1");
     std::vector<RowLocation> physical, byId;
-    table.forEachRow([&](RowLocation where, const std::vector<Value>&) { physical.push_back(where); });
+    table.forEachRow(
+        [&](RowLocation where, const std::vector<Value>&) { physical.push_back(where); });
     std::vector<std::vector<Value>> idValues;
     table.forEachRowById([&](RowLocation where, const std::vector<Value>& v) {
         byId.push_back(where);
@@ -113,7 +114,8 @@ TEST(Rows, LongValuesInEveryStorage) {
             longest = std::max(longest, data.size());
         }
     });
-    EXPECT_TRUE(kinds.count(long_value_layout::kInline) || kinds.count(long_value_layout::kSingleRow));
+    EXPECT_TRUE(kinds.count(long_value_layout::kInline) ||
+                kinds.count(long_value_layout::kSingleRow));
     EXPECT_TRUE(kinds.count(0)) << "expected a chained long value";
     EXPECT_GT(longest, long_value_layout::kMaxRowData);
 }

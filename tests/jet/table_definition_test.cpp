@@ -81,8 +81,7 @@ TEST(TableDefinition, LogicalIndexesShareRealOnes) {
     EXPECT_EQ(referenced->kind, uint8_t(LogicalIndexKind::ForeignKey));
     EXPECT_EQ(primary->realIndex, referenced->realIndex);
     EXPECT_EQ(referenced->foreignKeyRole, 1);
-    EXPECT_EQ(referenced->otherTablePage,
-              static_cast<uint32_t>(db.findTable(u"Table1")->id));
+    EXPECT_EQ(referenced->otherTablePage, static_cast<uint32_t>(db.findTable(u"Table1")->id));
     const RealIndexDef& real = t.realIndexes[primary->realIndex];
     EXPECT_EQ(real.flags & (index_flag::kUnique | index_flag::kRequired),
               index_flag::kUnique | index_flag::kRequired);
@@ -98,8 +97,7 @@ TEST(TableDefinition, DescendingAndMultiColumnIndexes) {
     EXPECT_TRUE(descending);
 
     REQUIRE_FIXTURE("testIndexPropertiesV2003.mdb");
-    Database props(testing::fixture("testIndexPropertiesV2003.mdb").string(),
-                   OpenMode::ReadOnly);
+    Database props(testing::fixture("testIndexPropertiesV2003.mdb").string(), OpenMode::ReadOnly);
     TableDefinition n = definitionOf(props, u"TableIgnoreNulls2");
     bool ignoreNullsOnTwoColumns = false;
     for (const auto& r : n.realIndexes)

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "jet/text.h"
+
+#include <gtest/gtest.h>
 
 namespace jet {
 namespace {

@@ -17,7 +17,7 @@ struct CsvField {
 };
 
 class CsvReader {
-public:
+  public:
     explicit CsvReader(std::istream& in) : in_(in) {}
 
     // The next record, or nullopt at the end. Throws std::runtime_error (German) on a quote
@@ -26,7 +26,7 @@ public:
     // The line on which the record last returned by next() began (1-based).
     size_t recordLine() const { return recordLine_; }
 
-private:
+  private:
     std::istream& in_;
     size_t line_ = 0;
     size_t recordLine_ = 0;

@@ -22,12 +22,10 @@ void usage() {
 
 int main(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&, std::ostream&);
-    const std::map<std::string, Command> commands = {{"tables", jettool::runTables},
-                                                     {"schema", jettool::runSchema},
-                                                     {"export", jettool::runExport},
-                                                     {"check", jettool::runCheck},
-                                                     {"import", jettool::runImport},
-                                                     {"exec", jettool::runExec}};
+    const std::map<std::string, Command> commands = {
+        {"tables", jettool::runTables}, {"schema", jettool::runSchema},
+        {"export", jettool::runExport}, {"check", jettool::runCheck},
+        {"import", jettool::runImport}, {"exec", jettool::runExec}};
     if (argc < 2 || !commands.count(argv[1])) {
         usage();
         return 2;

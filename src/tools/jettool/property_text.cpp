@@ -25,6 +25,8 @@ struct Text {
 
 }  // namespace
 
-std::string propertyText(const jet::Property& p) { return std::visit(Text{}, p.value); }
+std::string propertyText(const jet::Property& p) {
+    return std::visit(Text{}, p.value);
+}
 
 }  // namespace jettool

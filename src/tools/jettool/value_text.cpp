@@ -76,8 +76,8 @@ std::string formatGuid(const jet::Guid& g) {
     const auto& b = g.bytes;
     std::snprintf(buf, sizeof buf,
                   "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0],
-                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12],
-                  b[13], b[14], b[15]);
+                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
+                  b[14], b[15]);
     return buf;
 }
 
