@@ -72,9 +72,7 @@ std::u16string deleteTarget(std::u16string_view statement) {
 }  // namespace
 
 const TableDef& TableDefs::Item(int32_t index) const {
-    if (index < 0 || index >= Count())
-        throw Error(ErrorCode::ItemNotFound,
-                    "Element " + std::to_string(index) + " in dieser Auflistung nicht gefunden.");
+    if (index < 0 || index >= Count()) throwItemNotFound(std::to_string(index));
     return tables_[static_cast<size_t>(index)];
 }
 
@@ -86,9 +84,7 @@ const TableDef* TableDefs::find(std::u16string_view name) const {
 
 const TableDef& TableDefs::Item(std::u16string_view name) const {
     const TableDef* t = find(name);
-    if (!t)
-        throw Error(ErrorCode::ItemNotFound,
-                    "Element '" + toUtf8(name) + "' in dieser Auflistung nicht gefunden.");
+    if (!t) throwItemNotFound("'" + toUtf8(name) + "'");
     return *t;
 }
 
@@ -111,6 +107,12 @@ void Database::requireOpen() const {
         throw Error(ErrorCode::ObjectClosed, "Das Objekt ist ungültig oder nicht mehr festgelegt.");
 }
 
+const TableDef& Database::tableNamed(std::u16string_view name) const {
+    const TableDef* table = tableDefs_.find(name);
+    if (!table) throwObjectNotFound(toUtf8(name));
+    return *table;
+}
+
 Database::TableState& Database::tableState(const TableDef& table) {
     uint32_t page = table.definition().firstPage;
     auto found = tables_.find(page);
@@ -126,22 +128,15 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::u16string_view name, int
     requireOpen();
     if (type != dbOpenTable)
         throw Error(ErrorCode::NotSupported, "Nur Recordsets vom Typ Tabelle werden unterstützt.");
-    const TableDef* table = tableDefs_.find(name);
-    if (!table)
-        throw Error(ErrorCode::ObjectNotFound,
-                    "Das Datenbankmodul konnte das Objekt '" + toUtf8(name) + "' nicht finden.");
-    return std::make_unique<Recordset>(*table, tableState(*table).inserter);
+    const TableDef& table = tableNamed(name);
+    return std::make_unique<Recordset>(table, tableState(table).inserter);
 }
 
 void Database::Execute(std::u16string_view statement) {
     requireOpen();
     std::u16string name = deleteTarget(statement);
     if (name.empty()) notSupported(statement);
-    const TableDef* table = tableDefs_.find(name);
-    if (!table)
-        throw Error(ErrorCode::ObjectNotFound,
-                    "Das Datenbankmodul konnte das Objekt '" + toUtf8(name) + "' nicht finden.");
-    TableState& state = tableState(*table);
+    TableState& state = tableState(tableNamed(name));
     state.inserter.deleteAll();
     state.inserter.writeCounts();
 }

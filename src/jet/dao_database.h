@@ -68,6 +68,8 @@ class Database {
   private:
     struct TableState;
     TableState& tableState(const TableDef& table);
+    // The table `name`, ignoring case. Throws ObjectNotFound.
+    const TableDef& tableNamed(std::u16string_view name) const;
     void requireOpen() const;
 
     jet::Database storage_;

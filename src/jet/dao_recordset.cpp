@@ -118,7 +118,7 @@ void Recordset::AddNew() {
 RecordsetField& Recordset::Fields(std::u16string_view name) {
     for (auto& f : fields_)
         if (equalIgnoringCase(f.Name(), name)) return f;
-    throw Error(ErrorCode::ItemNotFound, "Element in dieser Auflistung nicht gefunden.");
+    throwItemNotFound("");
 }
 
 void Recordset::assignAutoNumbers() {

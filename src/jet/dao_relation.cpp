@@ -7,9 +7,7 @@ Relations::Relations(std::vector<Relationship> stored) {
 }
 
 const Relation& Relations::Item(int32_t index) const {
-    if (index < 0 || index >= Count())
-        throw Error(ErrorCode::ItemNotFound,
-                    "Element " + std::to_string(index) + " in dieser Auflistung nicht gefunden.");
+    if (index < 0 || index >= Count()) throwItemNotFound(std::to_string(index));
     return relations_[static_cast<size_t>(index)];
 }
 

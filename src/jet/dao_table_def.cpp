@@ -8,11 +8,6 @@ namespace jet::dao {
 
 namespace {
 
-[[noreturn]] void noSuchItem(const std::string& what) {
-    throw Error(ErrorCode::ItemNotFound,
-                "Element " + what + " in dieser Auflistung nicht gefunden.");
-}
-
 std::vector<Field> fieldsOf(const TableDefinition& definition, const PropertySet& properties) {
     // DAO lists fields in the order Access shows them.
     std::vector<const ColumnDef*> columns;
@@ -28,7 +23,7 @@ std::vector<Field> fieldsOf(const TableDefinition& definition, const PropertySet
 }  // namespace
 
 const Field& Fields::Item(int32_t index) const {
-    if (index < 0 || index >= Count()) noSuchItem(std::to_string(index));
+    if (index < 0 || index >= Count()) throwItemNotFound(std::to_string(index));
     return fields_[static_cast<size_t>(index)];
 }
 
@@ -40,7 +35,7 @@ const Field* Fields::find(std::u16string_view name) const {
 
 const Field& Fields::Item(std::u16string_view name) const {
     const Field* f = find(name);
-    if (!f) noSuchItem("'" + toUtf8(name) + "'");
+    if (!f) throwItemNotFound("'" + toUtf8(name) + "'");
     return *f;
 }
 

@@ -28,9 +28,7 @@ const CatalogEntry* Database::findTable(std::u16string_view name) const {
 
 Table Database::openTable(std::u16string_view name) {
     const CatalogEntry* entry = findTable(name);
-    if (!entry)
-        throw Error(ErrorCode::ObjectNotFound,
-                    "Das Datenbankmodul konnte das Objekt '" + toUtf8(name) + "' nicht finden.");
+    if (!entry) throwObjectNotFound(toUtf8(name));
     return openTable(*entry);
 }
 

@@ -53,4 +53,10 @@ class Error : public std::runtime_error {
 // The file breaks the format at `page`; `what` says how, in German.
 [[noreturn]] void throwCorrupt(uint32_t page, const std::string& what);
 
+// No table (or other object) named `name` (UTF-8): ObjectNotFound.
+[[noreturn]] void throwObjectNotFound(const std::string& name);
+
+// No item `item` in a collection (an index or a quoted name; empty: unnamed): ItemNotFound.
+[[noreturn]] void throwItemNotFound(const std::string& item);
+
 }  // namespace jet
