@@ -1,6 +1,6 @@
 #include "jet/catalog.h"
 
-#include "jet/text.h"
+#include "jet/system_table_row.h"
 
 namespace jet {
 
@@ -8,54 +8,27 @@ namespace {
 
 // Column numbers of MSysObjects are looked up by name: they differ between files.
 struct CatalogColumns {
-    int id = -1, parentId = -1, name = -1, type = -1, flags = -1;
-    int dateCreate = -1, dateUpdate = -1, owner = -1, lvProp = -1;
+    int id, parentId, name, type, flags, dateCreate, dateUpdate, owner, lvProp;
 
-    explicit CatalogColumns(const TableDefinition& t) {
-        for (const auto& c : t.columns) {
-            const std::string n = toUtf8(c.name);
-            int number = c.number;
-            if (n == "Id")
-                id = number;
-            else if (n == "ParentId")
-                parentId = number;
-            else if (n == "Name")
-                name = number;
-            else if (n == "Type")
-                type = number;
-            else if (n == "Flags")
-                flags = number;
-            else if (n == "DateCreate")
-                dateCreate = number;
-            else if (n == "DateUpdate")
-                dateUpdate = number;
-            else if (n == "Owner")
-                owner = number;
-            else if (n == "LvProp")
-                lvProp = number;
-        }
+    explicit CatalogColumns(const TableDefinition& t)
+        : id(columnNumberOf(t, u"Id")),
+          parentId(columnNumberOf(t, u"ParentId")),
+          name(columnNumberOf(t, u"Name")),
+          type(columnNumberOf(t, u"Type")),
+          flags(columnNumberOf(t, u"Flags")),
+          dateCreate(columnNumberOf(t, u"DateCreate")),
+          dateUpdate(columnNumberOf(t, u"DateUpdate")),
+          owner(columnNumberOf(t, u"Owner")),
+          lvProp(columnNumberOf(t, u"LvProp")) {
         if (id < 0 || parentId < 0 || name < 0 || type < 0 || flags < 0)
             throwCorrupt(catalog_layout::kCatalogPage, "Systemkatalog ohne seine Spalten");
     }
 };
 
-template <typename T>
-T numberOr(const std::vector<Value>& v, int column, T fallback) {
-    if (column < 0 || static_cast<size_t>(column) >= v.size()) return fallback;
-    if (auto p = std::get_if<T>(&v[column])) return *p;
-    return fallback;
-}
-
 std::optional<double> dateOf(const std::vector<Value>& v, int column) {
     if (column < 0 || static_cast<size_t>(column) >= v.size()) return std::nullopt;
-    if (auto p = std::get_if<DateTime>(&v[column])) return p->days;
+    if (auto p = std::get_if<DateTime>(&v[static_cast<size_t>(column)])) return p->days;
     return std::nullopt;
-}
-
-Bytes bytesOf(const std::vector<Value>& v, int column) {
-    if (column < 0 || static_cast<size_t>(column) >= v.size()) return {};
-    if (auto p = std::get_if<Bytes>(&v[column])) return *p;
-    return {};
 }
 
 }  // namespace
@@ -66,15 +39,15 @@ std::vector<CatalogEntry> readCatalog(PageFile& file) {
     std::vector<CatalogEntry> entries;
     catalog.forEachRow([&](RowLocation where, const std::vector<Value>& v) {
         CatalogEntry e;
-        e.id = numberOr<int32_t>(v, col.id, 0);
-        e.parentId = numberOr<int32_t>(v, col.parentId, 0);
-        if (auto p = std::get_if<std::u16string>(&v[col.name])) e.name = *p;
-        e.type = numberOr<int16_t>(v, col.type, 0);
-        e.flags = static_cast<uint32_t>(numberOr<int32_t>(v, col.flags, 0));
+        e.id = valueOr<int32_t>(v, col.id, 0);
+        e.parentId = valueOr<int32_t>(v, col.parentId, 0);
+        e.name = valueOr<std::u16string>(v, col.name, {});
+        e.type = valueOr<int16_t>(v, col.type, 0);
+        e.flags = static_cast<uint32_t>(valueOr<int32_t>(v, col.flags, 0));
         e.dateCreate = dateOf(v, col.dateCreate);
         e.dateUpdate = dateOf(v, col.dateUpdate);
-        e.owner = bytesOf(v, col.owner);
-        e.properties = bytesOf(v, col.lvProp);
+        e.owner = valueOr<Bytes>(v, col.owner, {});
+        e.properties = valueOr<Bytes>(v, col.lvProp, {});
         e.location = where;
         entries.push_back(std::move(e));
     });

@@ -1,53 +1,31 @@
 #include "jet/relationships.h"
 
 #include <algorithm>
-#include <map>
 
-#include "jet/text.h"
+#include "jet/system_table_row.h"
 
 namespace jet {
 
 namespace {
 
 struct RelationshipColumns {
-    int name = -1, table = -1, column = -1, referencedTable = -1, referencedColumn = -1;
-    int count = -1, ordinal = -1, flags = -1;
+    int name, table, column, referencedTable, referencedColumn, ordinal, flags;
 
-    explicit RelationshipColumns(const TableDefinition& t) {
-        for (const auto& c : t.columns) {
-            const std::string n = toUtf8(c.name);
-            if (n == "szRelationship")
-                name = c.number;
-            else if (n == "szObject")
-                table = c.number;
-            else if (n == "szColumn")
-                column = c.number;
-            else if (n == "szReferencedObject")
-                referencedTable = c.number;
-            else if (n == "szReferencedColumn")
-                referencedColumn = c.number;
-            else if (n == "ccolumn")
-                count = c.number;
-            else if (n == "icolumn")
-                ordinal = c.number;
-            else if (n == "grbit")
-                flags = c.number;
-        }
+    explicit RelationshipColumns(const TableDefinition& t)
+        : name(columnNumberOf(t, u"szRelationship")),
+          table(columnNumberOf(t, u"szObject")),
+          column(columnNumberOf(t, u"szColumn")),
+          referencedTable(columnNumberOf(t, u"szReferencedObject")),
+          referencedColumn(columnNumberOf(t, u"szReferencedColumn")),
+          ordinal(columnNumberOf(t, u"icolumn")),
+          flags(columnNumberOf(t, u"grbit")) {
         if (name < 0 || table < 0 || column < 0 || referencedTable < 0 || referencedColumn < 0)
             throwCorrupt(t.firstPage, "MSysRelationships ohne ihre Spalten");
     }
 };
 
 std::u16string textAt(const std::vector<Value>& v, int column) {
-    if (column < 0 || static_cast<size_t>(column) >= v.size()) return {};
-    if (auto p = std::get_if<std::u16string>(&v[column])) return *p;
-    return {};
-}
-
-int32_t longAt(const std::vector<Value>& v, int column) {
-    if (column < 0 || static_cast<size_t>(column) >= v.size()) return 0;
-    if (auto p = std::get_if<int32_t>(&v[column])) return *p;
-    return 0;
+    return valueOr<std::u16string>(v, column, {});
 }
 
 }  // namespace
@@ -68,7 +46,7 @@ std::vector<Relationship> readRelationships(Database& db) {
             r.name = name;
             r.table = textAt(v, col.table);
             r.referencedTable = textAt(v, col.referencedTable);
-            r.flags = static_cast<uint32_t>(longAt(v, col.flags));
+            r.flags = static_cast<uint32_t>(valueOr<int32_t>(v, col.flags, 0));
             out.push_back(std::move(r));
             pairs.emplace_back();
             found = out.end() - 1;
@@ -76,7 +54,7 @@ std::vector<Relationship> readRelationships(Database& db) {
         auto index = static_cast<size_t>(found - out.begin());
         found->rows.push_back(where);
         pairs[index].emplace_back(
-            longAt(v, col.ordinal),
+            valueOr<int32_t>(v, col.ordinal, 0),
             RelationshipColumn{textAt(v, col.column), textAt(v, col.referencedColumn)});
     });
     for (size_t i = 0; i < out.size(); ++i) {
