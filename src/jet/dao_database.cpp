@@ -16,13 +16,13 @@ struct Database::TableState {
 
 namespace {
 
-std::vector<TableDef> readTableDefs(jet::Database& db) {
-    std::vector<TableDef> tables;
+std::shared_ptr<const std::vector<TableDef>> readTableDefs(jet::Database& db, Database* owner) {
+    auto tables = std::make_shared<std::vector<TableDef>>();
     for (const auto& entry : db.catalog()) {
         if (!entry.isTable()) continue;
         ByteView blob({entry.properties.data(), entry.properties.size()}, entry.location.page);
-        tables.emplace_back(entry, readTableDefinition(db.file(), static_cast<uint32_t>(entry.id)),
-                            parsePropertyBlob(blob));
+        tables->emplace_back(entry, readTableDefinition(db.file(), static_cast<uint32_t>(entry.id)),
+                             parsePropertyBlob(blob), owner);
     }
     return tables;
 }
@@ -73,11 +73,11 @@ std::u16string deleteTarget(std::u16string_view statement) {
 
 const TableDef& TableDefs::Item(int32_t index) const {
     if (index < 0 || index >= Count()) throwItemNotFound(std::to_string(index));
-    return tables_[static_cast<size_t>(index)];
+    return (*tables_)[static_cast<size_t>(index)];
 }
 
 const TableDef* TableDefs::find(std::u16string_view name) const {
-    for (const auto& t : tables_)
+    for (const auto& t : *tables_)
         if (equalIgnoringCase(t.Name(), name)) return &t;
     return nullptr;
 }
@@ -88,11 +88,42 @@ const TableDef& TableDefs::Item(std::u16string_view name) const {
     return *t;
 }
 
+void TableDefs::Delete(std::u16string_view name) {
+    if (!owner_) throw Error(ErrorCode::NotSupported, "Die Tabellenliste ist schreibgeschützt.");
+    owner_->deleteTable(name);
+    *this = owner_->GetTableDefs();
+}
+
+void TableDefs::Append(TableDef& definition) {
+    if (!owner_) throw Error(ErrorCode::NotSupported, "Die Tabellenliste ist schreibgeschützt.");
+    owner_->appendTable(definition);
+    *this = owner_->GetTableDefs();
+}
+
 Database::Database(const std::string& path, OpenMode mode)
     : storage_(path, mode),
-      tableDefs_(readTableDefs(storage_)),
+      tableDefs_(readTableDefs(storage_, this)),
       relations_(readRelationships(storage_)),
       allocator_(storage_.file()) {}
+
+void Database::reload() {
+    storage_.reloadCatalog();
+    tableDefs_ = readTableDefs(storage_, this);
+    relations_ = readRelationships(storage_);
+}
+
+std::unique_ptr<TableDef> Database::CreateTableDef(std::u16string_view name) {
+    requireOpen();
+    return std::make_unique<TableDef>(name);
+}
+
+TableInserter& Database::inserterFor(const TableDef& table) {
+    return tableState(table).inserter;
+}
+
+TableInserter& Database::inserterFor(std::u16string_view tableName) {
+    return tableState(tableNamed(tableName)).inserter;
+}
 
 Database::~Database() {
     try {
@@ -108,7 +139,7 @@ void Database::requireOpen() const {
 }
 
 const TableDef& Database::tableNamed(std::u16string_view name) const {
-    const TableDef* table = tableDefs_.find(name);
+    const TableDef* table = TableDefs(tableDefs_, nullptr).find(name);
     if (!table) throwObjectNotFound(toUtf8(name));
     return *table;
 }

@@ -18,22 +18,35 @@ namespace jet::dao {
 
 inline constexpr int32_t dbRefreshCache = 8;
 
+class Database;
+
+// The tables of a database as they were when the collection was taken. Appending, deleting and
+// renaming tables do not disturb a walk over it; Delete and Append also bring this collection
+// up to date. Its TableDef references stay valid as long as the collection lives.
 class TableDefs {
   public:
-    explicit TableDefs(std::vector<TableDef> tables) : tables_(std::move(tables)) {}
-
-    int32_t Count() const { return static_cast<int32_t>(tables_.size()); }
+    TableDefs(std::shared_ptr<const std::vector<TableDef>> tables, Database* owner)
+        : tables_(std::move(tables)), owner_(owner) {}
+    int32_t Count() const { return static_cast<int32_t>(tables_->size()); }
     // Throws ItemNotFound past the end.
     const TableDef& Item(int32_t index) const;
     // By name, ignoring case. Throws ItemNotFound when there is no such table.
     const TableDef& Item(std::u16string_view name) const;
     const TableDef* find(std::u16string_view name) const;
+    auto begin() const { return tables_->begin(); }
+    auto end() const { return tables_->end(); }
 
-    auto begin() const { return tables_.begin(); }
-    auto end() const { return tables_.end(); }
+    // TableDefs.Delete: the table `name` (ignoring case) with its catalog rows, and every page
+    // of it freed for reuse. Throws ItemNotFound when there is no such table.
+    void Delete(std::u16string_view name);
+    // TableDefs.Append: stores the unattached `definition` as a new, empty table; `definition`
+    // is the stored table from then on. Throws TableExists, and InvalidArgument for a
+    // definition without fields.
+    void Append(TableDef& definition);
 
   private:
-    std::vector<TableDef> tables_;
+    std::shared_ptr<const std::vector<TableDef>> tables_;
+    Database* owner_;
 };
 
 class DBEngine;
@@ -46,9 +59,11 @@ class Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Every table of the file, system tables included, in catalog order.
-    const TableDefs& GetTableDefs() const { return tableDefs_; }
-    const Relations& GetRelations() const { return relations_; }
+    // Every table of the file, system tables included, in catalog order, as it is now.
+    TableDefs GetTableDefs() { return TableDefs(tableDefs_, this); }
+    Relations GetRelations() { return Relations(relations_, this); }
+    // CreateTableDef(name): an unattached definition for TableDefs::Append.
+    std::unique_ptr<TableDef> CreateTableDef(std::u16string_view name);
     const std::string& Name() const { return storage_.path(); }
     jet::Database& storage() { return storage_; }
 
@@ -65,16 +80,29 @@ class Database {
     // Writes everything and releases the file. Further use throws ObjectClosed.
     void Close();
 
+    // Structure changes behind the collections. Each writes its pages and leaves the
+    // catalog, the table list and the relations as the file now has them.
+    void deleteTable(std::u16string_view name);
+    void appendTable(TableDef& definition);
+    void renameTable(int32_t catalogId, std::u16string_view newName);
+    void deleteRelation(std::u16string_view name);
+    // The inserter of any table, system tables included, shared with recordsets.
+    TableInserter& inserterFor(const TableDef& table);
+    TableInserter& inserterFor(std::u16string_view tableName);
+    PageAllocator& allocator() { return allocator_; }
+
   private:
     struct TableState;
     TableState& tableState(const TableDef& table);
+    // Re-reads the catalog, the table definitions and the relations after a change.
+    void reload();
     // The table `name`, ignoring case. Throws ObjectNotFound.
     const TableDef& tableNamed(std::u16string_view name) const;
     void requireOpen() const;
 
     jet::Database storage_;
-    TableDefs tableDefs_;
-    Relations relations_;
+    std::shared_ptr<const std::vector<TableDef>> tableDefs_;
+    std::vector<Relationship> relations_;
     PageAllocator allocator_;
     std::map<uint32_t, std::unique_ptr<TableState>> tables_;  // by first TDEF page
     bool closed_ = false;

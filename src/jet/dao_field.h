@@ -26,6 +26,10 @@ inline constexpr int32_t dbFixedField = 0x1, dbVariableField = 0x2, dbAutoIncrFi
 class Field {
   public:
     Field(const ColumnDef& column, const PropertyBlock* properties);
+    // A new field, as TableDef::CreateField makes it: DAO type code and size (characters for
+    // Text; ignored where the type fixes it). Throws InvalidArgument for a type or size a new
+    // field cannot have.
+    Field(std::u16string_view name, int16_t type, int32_t size);
 
     const std::u16string& Name() const { return column_.name; }
     int16_t Type() const;
@@ -38,6 +42,16 @@ class Field {
     // field has none, as DAO gives it.
     Value DefaultValue() const;
 
+    // Setting the four properties the staging copy carries over. Each may be refused with an
+    // Error (for example attributes a new field cannot carry); the field stays as it was then.
+    // Only a field not yet stored can be changed: a stored one throws FieldNotUpdatable.
+    void SetAllowZeroLength(bool allow);
+    void SetAttributes(int32_t attributes);
+    void SetDefaultValue(const Value& value);
+    void SetRequired(bool required);
+    // Sets or replaces a property by name, keeping its stored bytes; for copying properties.
+    void setProperty(const Property& property);
+
     const ColumnDef& column() const { return column_; }
     // Every stored property of the field, unknown ones with their raw bytes; empty when the
     // field has none.
@@ -47,8 +61,10 @@ class Field {
   private:
     bool booleanProperty(std::u16string_view name) const;
 
+    void requireNew() const;
     ColumnDef column_;
     std::vector<Property> properties_;
+    bool stored_ = true;
 };
 
 }  // namespace jet::dao

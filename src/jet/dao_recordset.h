@@ -60,7 +60,7 @@ class Recordset {
     void requireEditing() const;
     void assignAutoNumbers();
 
-    const TableDef& table_;
+    TableDef table_;  // a copy: structure changes replace the database's table list
     TableInserter& inserter_;
     std::vector<RecordsetField> fields_;
     std::vector<Value> values_;  // by column number

@@ -1,14 +1,22 @@
 #include "jet/dao_relation.h"
 
+#include "jet/dao_database.h"
+
 namespace jet::dao {
 
-Relations::Relations(std::vector<Relationship> stored) {
+Relations::Relations(std::vector<Relationship> stored, Database* owner) : owner_(owner) {
     for (auto& r : stored) relations_.emplace_back(std::move(r));
 }
 
 const Relation& Relations::Item(int32_t index) const {
     if (index < 0 || index >= Count()) throwItemNotFound(std::to_string(index));
     return relations_[static_cast<size_t>(index)];
+}
+
+void Relations::Delete(std::u16string_view name) {
+    if (!owner_) throw Error(ErrorCode::NotSupported, "Die Beziehungen sind schreibgeschützt.");
+    owner_->deleteRelation(name);
+    *this = owner_->GetRelations();
 }
 
 }  // namespace jet::dao

@@ -24,16 +24,25 @@ class Relation {
     Relationship stored_;
 };
 
+class Database;
+
+// The relationships of a database as they were when the collection was taken; Delete changes
+// the file and this collection alike.
 class Relations {
   public:
-    explicit Relations(std::vector<Relationship> stored);
+    explicit Relations(std::vector<Relationship> stored, Database* owner = nullptr);
 
     int32_t Count() const { return static_cast<int32_t>(relations_.size()); }
     // Throws ItemNotFound past the end.
     const Relation& Item(int32_t index) const;
+    // Removes the relationship `name` (ignoring case) from the file: its MSysRelationships
+    // rows, its catalog row and the foreign-key indexes it put into both tables. Throws
+    // ItemNotFound.
+    void Delete(std::u16string_view name);
 
   private:
     std::vector<Relation> relations_;
+    Database* owner_ = nullptr;
 };
 
 }  // namespace jet::dao

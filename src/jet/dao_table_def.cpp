@@ -39,10 +39,18 @@ const Field& Fields::Item(std::u16string_view name) const {
     return *f;
 }
 
-TableDef::TableDef(const CatalogEntry& entry, TableDefinition definition, PropertySet properties)
+TableDef::TableDef(const CatalogEntry& entry, TableDefinition definition, PropertySet properties,
+                   Database* owner)
     : name_(entry.name),
       definition_(std::move(definition)),
       properties_(std::move(properties)),
-      fields_(fieldsOf(definition_, properties_)) {}
+      fields_(fieldsOf(definition_, properties_)),
+      stored_(true),
+      catalogId_(entry.id),
+      owner_(owner) {}
+
+TableDef::TableDef(std::u16string_view name) : name_(name) {
+    fields_.appendable_ = true;
+}
 
 }  // namespace jet::dao

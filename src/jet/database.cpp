@@ -26,6 +26,10 @@ const CatalogEntry* Database::findTable(std::u16string_view name) const {
     return nullptr;
 }
 
+void Database::reloadCatalog() {
+    catalog_ = readCatalog(*file_);
+}
+
 Table Database::openTable(std::u16string_view name) {
     const CatalogEntry* entry = findTable(name);
     if (!entry) throwObjectNotFound(toUtf8(name));

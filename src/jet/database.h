@@ -23,6 +23,8 @@ class Database {
     PageFile& file() { return *file_; }
     const DatabaseHeader& header() const { return header_; }
     const std::vector<CatalogEntry>& catalog() const { return catalog_; }
+    // Reads the catalog again, after a structure change wrote to it.
+    void reloadCatalog();
 
     // User tables in catalog order.
     std::vector<const CatalogEntry*> userTables() const;

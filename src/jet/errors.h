@@ -32,6 +32,10 @@ enum class ErrorCode : int32_t {
     ObjectClosed = 3420,          // a closed recordset or database used again
     DatabaseFull = 3633,          // the file would pass Jet's 2 GB limit
     RecordTooLarge = 3047,        // a row longer than a data page can hold
+    TableExists = 3010,           // a table of that name is there already
+    DuplicateFieldName = 3191,    // a field name given twice in one table
+    InvalidArgument = 3001,       // an argument the operation cannot take
+    PropertyNotAllowed = 3219,    // a property value the object cannot take
 };
 
 class Error : public std::runtime_error {
