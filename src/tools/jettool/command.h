@@ -14,5 +14,10 @@ int runExport(const std::vector<std::string>& args, std::ostream& out);
 int runCheck(const std::vector<std::string>& args, std::ostream& out);
 int runImport(const std::vector<std::string>& args, std::ostream& out);
 int runExec(const std::vector<std::string>& args, std::ostream& out);
+int runDrop(const std::vector<std::string>& args, std::ostream& out);
+int runRename(const std::vector<std::string>& args, std::ostream& out);
+int runDropRelations(const std::vector<std::string>& args, std::ostream& out);
+int runCopyStructure(const std::vector<std::string>& args, std::ostream& out);
+int runCreate(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace jettool

@@ -15,17 +15,29 @@ void usage() {
                  "        jettool export DATEI TABELLE\n"
                  "        jettool check DATEI\n"
                  "        jettool import DATEI TABELLE CSV-DATEI\n"
-                 "        jettool exec DATEI \"DELETE FROM tabelle\"\n";
+                 "        jettool exec DATEI \"DELETE FROM tabelle\"\n"
+                 "        jettool drop DATEI TABELLE\n"
+                 "        jettool rename DATEI ALT NEU\n"
+                 "        jettool drop-relations DATEI\n"
+                 "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
+                 "        jettool create DATEI [--schema DDL-DATEI]\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&, std::ostream&);
-    const std::map<std::string, Command> commands = {
-        {"tables", jettool::runTables}, {"schema", jettool::runSchema},
-        {"export", jettool::runExport}, {"check", jettool::runCheck},
-        {"import", jettool::runImport}, {"exec", jettool::runExec}};
+    const std::map<std::string, Command> commands = {{"tables", jettool::runTables},
+                                                     {"schema", jettool::runSchema},
+                                                     {"export", jettool::runExport},
+                                                     {"check", jettool::runCheck},
+                                                     {"import", jettool::runImport},
+                                                     {"exec", jettool::runExec},
+                                                     {"drop", jettool::runDrop},
+                                                     {"rename", jettool::runRename},
+                                                     {"drop-relations", jettool::runDropRelations},
+                                                     {"copy-structure", jettool::runCopyStructure},
+                                                     {"create", jettool::runCreate}};
     if (argc < 2 || !commands.count(argv[1])) {
         usage();
         return 2;

@@ -1,0 +1,12 @@
+#include <iostream>
+
+#include "tools/jettool/command.h"
+
+namespace jettool {
+
+int runCreate(const std::vector<std::string>&, std::ostream&) {
+    std::cerr << "Noch nicht verfügbar.\n";
+    return 2;
+}
+
+}  // namespace jettool
