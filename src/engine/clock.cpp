@@ -17,6 +17,14 @@ double SystemClock::secondsSinceMidnight() const {
            std::chrono::duration<double>(fraction).count();
 }
 
+LocalDateTime SystemClock::now() const {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
 std::optional<int32_t> roundHalfEven(double value) {
     if (std::isnan(value)) {
         return std::nullopt;

@@ -7,17 +7,30 @@
 
 namespace engine {
 
+// A local date and time of day, as the start and end lines show them.
+struct LocalDateTime {
+    int year = 2000;
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 class Clock {
   public:
     virtual ~Clock() = default;
     // Seconds since local midnight, 0 <= value < 86400 (86401 in a leap second).
     virtual double secondsSinceMidnight() const = 0;
+    // The local date and time, to the second.
+    virtual LocalDateTime now() const = 0;
 };
 
-// The system's local time of day.
+// The system's local time.
 class SystemClock final : public Clock {
   public:
     double secondsSinceMidnight() const override;
+    LocalDateTime now() const override;
 };
 
 // `value` rounded to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).

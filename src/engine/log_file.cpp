@@ -27,7 +27,7 @@ std::size_t fileNameStart(std::u16string_view path) {
 }
 
 [[noreturn]] void throwFileError(const char* what, const std::filesystem::path& path) {
-    throw std::system_error(errno, std::generic_category(), what + (": " + path.string()));
+    throw LogFileError(errno, what + (": " + path.string()));
 }
 
 }  // namespace
@@ -37,7 +37,11 @@ std::u16string LogFileName(std::u16string_view accessPath) {
     if (path.empty()) {
         return {};
     }
-    const auto dot = path.find(u'.', fileNameStart(path));
+    const std::size_t nameStart = fileNameStart(path);
+    const auto lastDot = path.rfind(u'.');
+    const auto dot = lastDot == std::u16string_view::npos || lastDot < nameStart
+                         ? std::u16string_view::npos
+                         : lastDot;
     std::u16string name =
         dot == std::u16string_view::npos
             ? std::u16string(path) + u"." + std::u16string(kLogSuffix)
@@ -51,7 +55,7 @@ std::u16string LogFileName(std::u16string_view accessPath) {
 LogFile::LogFile(const std::filesystem::path& path)
     : file_(std::fopen(path.c_str(), "ab")), path_(path) {
     if (!file_) {
-        throwFileError("cannot open the log file", path_);
+        throwFileError("Die Protokolldatei kann nicht geöffnet werden", path_);
     }
 }
 
@@ -59,7 +63,7 @@ void LogFile::writeLine(std::u16string_view text) {
     const std::string bytes = encodeCp1252(text) + "\r\n";
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size() ||
         std::fflush(file_.get()) != 0) {
-        throwFileError("cannot write to the log file", path_);
+        throwFileError("Die Protokolldatei kann nicht geschrieben werden", path_);
     }
 }
 

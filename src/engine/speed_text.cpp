@@ -39,7 +39,7 @@ std::u16string formatTenths(int64_t tenths, const NumberSeparators& separators) 
 
 }  // namespace
 
-std::u16string SpeedText(const Clock& clock, int32_t startSecond, int32_t rowCounter,
+std::u16string SpeedText(const Clock& clock, int32_t startSecond, int64_t rowCounter,
                          const NumberSeparators& separators) {
     const std::optional<int32_t> elapsed =
         roundHalfEven(clock.secondsSinceMidnight() - static_cast<double>(startSecond));

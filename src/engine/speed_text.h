@@ -19,7 +19,7 @@ struct NumberSeparators {
 // written as "###,###.0": groups of three digits, no digit before the decimal separator when
 // the whole part is 0, one decimal rounded half away from zero ("1.234,5", ",3", ",0").
 // Returns "?" when the elapsed seconds do not fit a signed 32-bit integer.
-std::u16string SpeedText(const Clock& clock, int32_t startSecond, int32_t rowCounter,
+std::u16string SpeedText(const Clock& clock, int32_t startSecond, int64_t rowCounter,
                          const NumberSeparators& separators = {});
 
 }  // namespace engine

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/clock.h"
+#include "engine/crm_tables.h"
 #include "engine/run_window.h"
 
 namespace jet::dao {
@@ -20,14 +22,20 @@ enum class RunOutcome {
 };
 
 // A failure the run does not catch. When it is thrown the failure's number and description
-// are already a line in the list and the log file, the Access database is closed (every page
-// written, the lock released) and the log file too; the window shows it and ends the program.
+// are already a line in the list and the log file ("Fehler 3011: ..."), the Access database is
+// closed (every page written, the lock released), the connections and the log file too, and
+// the busy flag is cleared (Start stays disabled); the window shows it and ends the program.
+// Nothing done before it is undone.
 struct RunFailure {
     int32_t number = 0;
     std::u16string description;
 };
 
-// Performs one run with the window's current settings. Throws RunFailure.
-RunOutcome RunTransfer(RunWindow& window, jet::dao::DBEngine& dbEngine);
+// Performs one run with the window's current settings. `crmTables` is the window's CRM table
+// list (empty in an unattended start, so the CRM-only filter then selects nothing); `clock`
+// gives the times of the start and end lines and the speed figure. Dates, times and numbers
+// are written in German Windows' formats. Throws RunFailure.
+RunOutcome RunTransfer(RunWindow& window, jet::dao::DBEngine& dbEngine,
+                       const CrmTableList& crmTables = {}, const Clock& clock = SystemClock{});
 
 }  // namespace engine

@@ -2,17 +2,10 @@
 
 #include <algorithm>
 
+#include "jet/dao_table_state.h"
 #include "jet/text.h"
 
 namespace jet::dao {
-
-struct Database::TableState {
-    TableDefinition definition;
-    TableInserter inserter;
-
-    TableState(PageFile& file, PageAllocator& allocator, const TableDefinition& stored)
-        : definition(stored), inserter(file, allocator, definition) {}
-};
 
 namespace {
 
@@ -181,10 +174,21 @@ void Database::flush() {
 
 void Database::Close() {
     if (closed_) return;
+    // The file is let go even when writing fails, so the lock never outlives the failure; the
+    // journal keeps it in the state of the last completed flush.
+    struct Release {
+        Database& db;
+        ~Release() {
+            db.storage_.file().close();
+            db.closed_ = true;
+            db.forgetEngine();
+        }
+    } release{*this};
     flush();
     storage_.file().sync();
-    storage_.file().close();
-    closed_ = true;
+}
+
+void Database::forgetEngine() {
     if (engine_) {
         auto& open = engine_->open_;
         open.erase(std::remove(open.begin(), open.end(), this), open.end());

@@ -96,9 +96,12 @@ class Database {
     TableState& tableState(const TableDef& table);
     // Re-reads the catalog, the table definitions and the relations after a change.
     void reload();
+    // Writes the counts of the system tables' inserters and drops them (structure changes).
+    void settleSystemTables();
     // The table `name`, ignoring case. Throws ObjectNotFound.
     const TableDef& tableNamed(std::u16string_view name) const;
     void requireOpen() const;
+    void forgetEngine();
 
     jet::Database storage_;
     std::shared_ptr<const std::vector<TableDef>> tableDefs_;

@@ -11,6 +11,8 @@
 
 namespace jet::dao {
 
+class TableDef;
+
 // DAO's DataTypeEnum; note that a Decimal column reports dbDecimal = 20.
 namespace data_type {
 inline constexpr int16_t dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5,
@@ -59,6 +61,7 @@ class Field {
     const Property* property(std::u16string_view name) const;
 
   private:
+    friend class TableDef;  // CopyStructureFrom carries the definition's part of a field over
     bool booleanProperty(std::u16string_view name) const;
 
     void requireNew() const;

@@ -36,6 +36,9 @@ enum class ErrorCode : int32_t {
     DuplicateFieldName = 3191,    // a field name given twice in one table
     InvalidArgument = 3001,       // an argument the operation cannot take
     PropertyNotAllowed = 3219,    // a property value the object cannot take
+    DdlSyntax = 3290,             // a DDL statement that cannot be read
+    DatabaseExists = 3204,        // a new database where a file is already
+    InRelationship = 3303,        // a table still taking part in a relationship
 };
 
 class Error : public std::runtime_error {

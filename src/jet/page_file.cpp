@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "jet/system_error_text.h"
+
 namespace jet {
 
 namespace {
@@ -19,18 +21,19 @@ namespace {
     if (err == EACCES || err == EPERM || err == EROFS)
         throw Error(ErrorCode::FileAccessDenied,
                     "Die Datei '" + path + "' kann nicht geöffnet werden: Zugriff verweigert.");
-    throw Error(ErrorCode::IoFailure,
-                "Die Datei '" + path + "' kann nicht geöffnet werden: " + std::strerror(err) + ".");
+    throw Error(ErrorCode::IoFailure, "Die Datei '" + path + "' kann nicht geöffnet werden: " +
+                                          systemErrorText(err) + ".");
 }
 
 [[noreturn]] void throwIoFailure(const std::string& path, const std::string& what, int err) {
-    throw Error(ErrorCode::IoFailure,
-                what + " der Datei '" + path + "' ist fehlgeschlagen: " + std::strerror(err) + ".");
+    throw Error(ErrorCode::IoFailure, what + " der Datei '" + path +
+                                          "' ist fehlgeschlagen: " + systemErrorText(err) + ".");
 }
 
 }  // namespace
 
 PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(mode) {
+    if (mode == OpenMode::ReadOnly && Journal::exists(path)) recoverBeforeOpen();
     fd_ = ::open(path.c_str(), (mode == OpenMode::Exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd_ < 0) throwOpenFailure(path, errno);
     // flock locks belong to the open file description, so a second open in this same process
@@ -44,6 +47,15 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(
                                                   "bereits von einem anderen Programm verwendet.");
         throwOpenFailure(path, err);
     }
+    if (mode == OpenMode::Exclusive) {
+        try {
+            recovered_ = Journal::recover(path, fd_);
+        } catch (...) {
+            ::close(fd_);
+            throw;
+        }
+        journal_ = std::make_unique<Journal>(path);
+    }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         int err = errno;
@@ -52,15 +64,46 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(
     }
     pageCount_ = static_cast<uint32_t>(
         std::min<uint64_t>(static_cast<uint64_t>(st.st_size) / kPageSize, kMaxPages));
+    pageCountOnDisk_ = pageCount_;
+}
+
+// A reader cannot roll back through its shared lock, so it does so first, holding the file
+// alone for that moment as a writer would.
+void PageFile::recoverBeforeOpen() {
+    int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            throw Error(ErrorCode::FileAccessDenied,
+                        "Die Datei '" + path_ +
+                            "' muss nach einem abgebrochenen Schreibvorgang wiederhergestellt "
+                            "werden, ist aber schreibgeschützt.");
+        throwOpenFailure(path_, errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return;  // a writer is at work; the open below says so
+    recovered_ = Journal::recover(path_, fd);
 }
 
 PageFile::~PageFile() {
-    if (fd_ >= 0) ::close(fd_);
+    close();
 }
 
 void PageFile::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    // Unflushed pages are dropped, so the file is as the last flush left it: the journal is
+    // void and goes.
+    if (journal_) {
+        auto journal = std::move(journal_);
+        try {
+            journal->remove();
+        } catch (const Error&) {
+            // It is void: the next opener finds nothing to roll back and removes it.
+        }
+    }
     cache_.clear();
     dirty_.clear();
     dirtySet_.clear();
@@ -96,6 +139,10 @@ void PageFile::requireWritable() const {
     if (mode_ != OpenMode::Exclusive)
         throw Error(ErrorCode::FileAccessDenied,
                     "Die Datei '" + path_ + "' ist nur zum Lesen geöffnet.");
+    if (failed_)
+        throw Error(ErrorCode::IoFailure, "Die Datei '" + path_ +
+                                              "' nimmt nach einem Schreibfehler keine "
+                                              "Änderungen mehr an.");
 }
 
 uint8_t* PageFile::writablePage(uint32_t number) {
@@ -107,7 +154,7 @@ uint8_t* PageFile::writablePage(uint32_t number) {
 
 uint32_t PageFile::appendPage() {
     requireWritable();
-    if (pageCount_ >= kMaxPages)
+    if (pageCount_ >= pageLimit_)
         throw Error(ErrorCode::DatabaseFull,
                     "Die Datenbank '" + path_ + "' hat die Höchstgröße von 2 GB erreicht.");
     uint32_t number = pageCount_++;
@@ -118,7 +165,22 @@ uint32_t PageFile::appendPage() {
 
 void PageFile::flush() {
     if (dirty_.empty()) return;
+    requireWritable();
     std::sort(dirty_.begin(), dirty_.end());
+    journal_->begin(fd_, pageCountOnDisk_, dirty_);
+    try {
+        writeDirtyPages();
+        journal_->commit();
+    } catch (const Error&) {
+        rollBackFailedFlush();
+        throw;
+    }
+    pageCountOnDisk_ = pageCount_;
+    dirty_.clear();
+    dirtySet_.clear();
+}
+
+void PageFile::writeDirtyPages() {
     for (uint32_t number : dirty_) {
         const uint8_t* bytes = cache_.at(number).get();
         size_t done = 0;
@@ -132,8 +194,23 @@ void PageFile::flush() {
             done += static_cast<size_t>(n);
         }
     }
+}
+
+// The cache holds the changes that could not be written; it is dropped with them, and the
+// file goes back to the last completed flush. Should the roll-back fail too, the journal stays
+// for the next opener.
+void PageFile::rollBackFailedFlush() {
+    failed_ = true;
+    cache_.clear();
     dirty_.clear();
     dirtySet_.clear();
+    pageCount_ = pageCountOnDisk_;
+    try {
+        Journal::recover(path_, fd_);
+        journal_ = std::make_unique<Journal>(path_);
+    } catch (const Error&) {
+        journal_.reset();  // keeps the journal file for the next opener
+    }
 }
 
 void PageFile::sync() {

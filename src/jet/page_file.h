@@ -7,8 +7,14 @@
 // dirty pages are never dropped from the cache. Clean pages are dropped only by trimCache(),
 // so a ByteView or pointer into a page stays valid until the next trimCache() call: callers
 // trim at points where they hold no page, such as between rows.
+//
+// Every flush is all or nothing (see journal.h): a writer killed in the middle of one leaves a
+// journal that the next opener rolls back. A flush that fails (a full disk, an I/O error) is
+// rolled back at once; the file then stays as it was after the last completed flush, and this
+// object refuses further changes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -18,6 +24,7 @@
 #include <vector>
 
 #include "jet/bytes.h"
+#include "jet/journal.h"
 
 namespace jet {
 
@@ -29,7 +36,8 @@ enum class OpenMode { ReadOnly, Exclusive };
 
 class PageFile {
   public:
-    // Throws Error (FileNotFound, FileAccessDenied, FileInUse, IoFailure).
+    // Rolls back the journal a killed writer left, then opens the file. Throws Error
+    // (FileNotFound, FileAccessDenied, FileInUse, IoFailure).
     PageFile(const std::string& path, OpenMode mode);
     // Dirty pages not flushed are lost: a writer flushes before it lets go.
     ~PageFile();
@@ -47,11 +55,17 @@ class PageFile {
     // The page's bytes for changing; marks the page dirty. REQUIRES: opened Exclusive.
     uint8_t* writablePage(uint32_t number);
 
-    // Appends a zero-filled page and returns its number. Throws when the file would pass
-    // Jet's 2 GiB limit. REQUIRES: opened Exclusive.
+    // Appends a zero-filled page and returns its number. Throws DatabaseFull when the file
+    // would pass its page limit. REQUIRES: opened Exclusive.
     uint32_t appendPage();
 
-    // Writes every dirty page to the file (in page order), then marks them clean.
+    // The most pages the file may grow to: Jet's 2 GiB unless lowered, which lets the
+    // behaviour at the limit be exercised without a 2 GiB file.
+    uint32_t pageLimit() const { return pageLimit_; }
+    void setPageLimit(uint32_t pages) { pageLimit_ = std::min(pages, kMaxPages); }
+
+    // Writes every dirty page to the file (in page order), then marks them clean. Throws
+    // Error when a write fails; the file is rolled back to the last completed flush then.
     void flush();
     // Makes what flush() wrote durable.
     void sync();
@@ -61,6 +75,8 @@ class PageFile {
     void close();
 
     size_t dirtyPageCount() const { return dirty_.size(); }
+    // Whether opening this file rolled back an interrupted flush.
+    bool recovered() const { return recovered_; }
     // Drops clean pages while the cache holds more than `keepPages` pages.
     void trimCache(size_t keepPages = kDefaultCachePages);
 
@@ -69,11 +85,19 @@ class PageFile {
   private:
     uint8_t* load(uint32_t number);
     void requireWritable() const;
+    void recoverBeforeOpen();
+    void writeDirtyPages();
+    void rollBackFailedFlush();
 
     std::string path_;
     OpenMode mode_;
     int fd_ = -1;
     uint32_t pageCount_ = 0;
+    uint32_t pageCountOnDisk_ = 0;  // as of the last completed flush
+    uint32_t pageLimit_ = kMaxPages;
+    std::unique_ptr<Journal> journal_;  // writers only
+    bool recovered_ = false;
+    bool failed_ = false;  // a flush failed and was rolled back
     std::unordered_map<uint32_t, std::unique_ptr<uint8_t[]>> cache_;
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
     std::unordered_set<uint32_t> dirtySet_;

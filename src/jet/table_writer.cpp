@@ -48,7 +48,7 @@ void TableWriter::requireRoomInFile() const {
     size_t needed = kPagesPerNewDataPage;
     for (const OutOfRowValue& v : encoder_.outOfRow())
         needed += LongValueWriter::pagesNeeded(v.data.size(), v.storage);
-    if (size_t{file_.pageCount()} + needed > kMaxPages)
+    if (size_t{file_.pageCount()} + needed > file_.pageLimit())
         throw Error(ErrorCode::DatabaseFull,
                     "Die Datenbank '" + file_.path() + "' hat die Höchstgröße von 2 GB erreicht.");
 }

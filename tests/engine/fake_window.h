@@ -2,6 +2,7 @@
 // run does to it, in order, so tests can check both the results and the sequence.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ class FakeWindow : public engine::RunWindow {
     bool abort = false;
     // One entry per call that changes the window or yields: "add", "clear", "yield", ...
     std::vector<std::string> calls;
+    // Called at every yield, with the number of yields so far: lets a test act as the operator.
+    std::function<void(FakeWindow&, int)> onYield;
+    int yields = 0;
 
     std::u16string text(engine::TextBox box) const override {
         const auto it = texts.find(box);
@@ -77,7 +81,11 @@ class FakeWindow : public engine::RunWindow {
         abort = false;
         calls.push_back("clearAbort");
     }
-    void processEvents() override { calls.push_back("yield"); }
+    void processEvents() override {
+        calls.push_back("yield");
+        ++yields;
+        if (onYield) onYield(*this, yields);
+    }
 };
 
 }  // namespace engine_test

@@ -12,11 +12,12 @@ namespace {
 
 using engine::LogFileName;
 
-TEST(LogFileName, CutsAfterTheFirstDotOfTheFileName) {
+TEST(LogFileName, ReplacesTheExtensionOfTheFileName) {
     EXPECT_EQ(LogFileName(u"/daten/crm.mdb"), u"/daten/crm.LOG");
     EXPECT_EQ(LogFileName(u"C:\\Daten\\crm.mdb"), u"C:\\Daten\\crm.LOG");
     EXPECT_EQ(LogFileName(u"  /daten/crm.mdb  "), u"/daten/crm.LOG");
-    EXPECT_EQ(LogFileName(u"/daten/crm.2024.mdb"), u"/daten/crm.LOG");
+    EXPECT_EQ(LogFileName(u"/daten/crm.2024.mdb"), u"/daten/crm.2024.LOG");
+    EXPECT_EQ(LogFileName(u"./crm.mdb"), u"./crm.LOG");
     EXPECT_EQ(LogFileName(u"crm.mdb"), u"crm.LOG");
     EXPECT_EQ(LogFileName(u"/meine daten/crm neu.mdb"), u"/meine daten/crm neu.LOG");
 }
@@ -37,7 +38,7 @@ TEST(LogFileName, NameWithoutDotGetsTheSuffixAppended) {
 TEST(LogFileName, NeverNamesTheDatabaseItself) {
     EXPECT_EQ(LogFileName(u"/daten/crm.LOG"), u"/daten/crm.LOG.LOG");
     EXPECT_EQ(LogFileName(u"/daten/crm.log"), u"/daten/crm.log.LOG");
-    EXPECT_EQ(LogFileName(u"/daten/crm.log.mdb"), u"/daten/crm.LOG");
+    EXPECT_EQ(LogFileName(u"/daten/crm.log.mdb"), u"/daten/crm.log.LOG");
 }
 
 TEST(LogFileName, BlankPathGivesNoName) {

@@ -11,6 +11,7 @@ class FixedClock : public engine::Clock {
   public:
     explicit FixedClock(double seconds) : seconds_(seconds) {}
     double secondsSinceMidnight() const override { return seconds_; }
+    engine::LocalDateTime now() const override { return {}; }
 
   private:
     double seconds_;

@@ -19,5 +19,6 @@ int runRename(const std::vector<std::string>& args, std::ostream& out);
 int runDropRelations(const std::vector<std::string>& args, std::ostream& out);
 int runCopyStructure(const std::vector<std::string>& args, std::ostream& out);
 int runCreate(const std::vector<std::string>& args, std::ostream& out);
+int runRecover(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace jettool

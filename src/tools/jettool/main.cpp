@@ -20,7 +20,8 @@ void usage() {
                  "        jettool rename DATEI ALT NEU\n"
                  "        jettool drop-relations DATEI\n"
                  "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
-                 "        jettool create DATEI [--schema DDL-DATEI]\n";
+                 "        jettool create DATEI [--schema DDL-DATEI]\n"
+                 "        jettool recover DATEI\n";
 }
 
 }  // namespace
@@ -37,7 +38,8 @@ int main(int argc, char** argv) {
                                                      {"rename", jettool::runRename},
                                                      {"drop-relations", jettool::runDropRelations},
                                                      {"copy-structure", jettool::runCopyStructure},
-                                                     {"create", jettool::runCreate}};
+                                                     {"create", jettool::runCreate},
+                                                     {"recover", jettool::runRecover}};
     if (argc < 2 || !commands.count(argv[1])) {
         usage();
         return 2;

@@ -1,0 +1,205 @@
+#include "engine/row_copy.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <variant>
+
+#include "engine/row_position.h"
+#include "engine/run_texts.h"
+#include "engine/speed_text.h"
+#include "engine/sql_names.h"
+#include "engine/value_transfer.h"
+#include "jet/errors.h"
+#include "jet/text.h"
+#include "odbc/error.h"
+
+namespace engine {
+
+namespace {
+
+constexpr std::u16string_view kIdentityColumn = u"AUTOWERTIDENTITÄT";
+
+struct NumberOf {
+    int64_t operator()(int8_t v) const { return v; }
+    int64_t operator()(uint8_t v) const { return v; }
+    int64_t operator()(int16_t v) const { return v; }
+    int64_t operator()(int32_t v) const { return v; }
+    int64_t operator()(int64_t v) const { return v; }
+    int64_t operator()(uint64_t v) const { return static_cast<int64_t>(v); }
+    int64_t operator()(float v) const { return static_cast<int64_t>(v); }
+    int64_t operator()(double v) const { return static_cast<int64_t>(v); }
+    int64_t operator()(const odbc::Decimal& v) const { return std::stoll(v.text); }
+    int64_t operator()(const std::u16string& v) const { return std::stoll(jet::toUtf8(v)); }
+    template <typename Other>
+    int64_t operator()(const Other&) const {
+        throw odbc::Error("Die Zeilenzahl ist keine Zahl", "22018");
+    }
+};
+
+int64_t countRows(odbc::Connection& count, const std::string& quotedName) {
+    odbc::Resultset counted = count.openResultset("SELECT COUNT(*) AS SatzZahl FROM " + quotedName);
+    const int64_t rows = std::visit(NumberOf{}, counted.value("SatzZahl"));
+    counted.close();
+    return rows;
+}
+
+// The server kinds are tested one after the other; the last selected one decides.
+odbc::Resultset openSource(RunContext& run, odbc::Connection& main, const std::string& sql) {
+    std::optional<odbc::ResultsetType> type;
+    std::optional<odbc::LockType> lock;
+    if (run.optionSet(ServerOption::Opt_MS)) {
+        type = odbc::ResultsetType::Keyset;
+        lock = odbc::LockType::Pessimistic;
+    }
+    if (run.optionSet(ServerOption::Opt_Ora)) {
+        type.reset();
+        lock.reset();
+    }
+    if (run.optionSet(ServerOption::OPT_SYB)) {
+        type = odbc::ResultsetType::Dynamic;
+        lock.reset();
+    }
+    return main.openResultset(sql, type, lock);
+}
+
+std::u16string descriptionOf(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const jet::Error& e) {
+        return jet::fromUtf8(e.description());
+    } catch (const odbc::Error& e) {
+        return jet::fromUtf8(e.description());
+    } catch (const std::exception& e) {
+        return jet::fromUtf8(e.what());
+    } catch (...) {
+        return u"Unbekannter Fehler";
+    }
+}
+
+// Both problem lines are tried on their own: one that cannot be written does not keep the
+// other back, and neither ends the table's copy.
+void reportField(RunContext& run, const std::u16string& fieldName,
+                 const std::u16string& errorText) {
+    try {
+        run.log.AddActivityLine(u"\t!! Problem mit Feld: [" + fieldName + u"] :", true);
+    } catch (...) {
+    }
+    try {
+        run.log.AddActivityLine(u"\t\t" + errorText, true);
+    } catch (...) {
+    }
+}
+
+// One column of the current row into the new record. False when it failed (and was reported).
+bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& target,
+               size_t column) {
+    const std::u16string fieldName = jet::fromUtf8(source.name(column));
+    std::exception_ptr failure;
+    try {
+        const jet::Value value = toAccessValue(source.value(column));
+        if (jet::upperCase(fieldName) != kIdentityColumn) {
+            target.Fields(fieldName).SetValue(value);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!failure) {
+        return true;
+    }
+    reportField(run, fieldName, descriptionOf(failure));
+    return false;
+}
+
+// Every ten row positions: the speed figure, the window's events and a light Idle. Nothing of
+// it may stop the copy.
+void everyTenRows(RunContext& run, int32_t startSecond, int64_t rowCounter) {
+    try {
+        if (run.clock.secondsSinceMidnight() > startSecond) {
+            run.window.setCaption(
+                StatusLabel::Label_Speed,
+                SpeedText(run.clock, startSecond, rowCounter,
+                          {run.locale.groupingSeparator, run.locale.decimalSeparator}) +
+                    u" Sätze/s");
+        }
+    } catch (...) {
+    }
+    try {
+        run.window.processEvents();
+    } catch (...) {
+    }
+    try {
+        run.dbEngine.Idle();
+    } catch (...) {
+    }
+}
+
+void showPosition(RunContext& run, const RowPosition& position) {
+    run.window.setProgressValue(ProgressBar::ProgressBar2, static_cast<float>(position.position()));
+}
+
+bool copyAllRows(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& target,
+                 RowPosition& position) {
+    bool tableFailed = false;
+    int64_t rowCounter = 0;
+    const int32_t start = startSecond(run.clock);
+    while (!source.eof() && !run.window.abortRequested() && !tableFailed) {
+        try {
+            if (position.advance()) {
+                showPosition(run, position);
+            }
+        } catch (...) {
+        }
+        ++rowCounter;
+        target.AddNew();
+        const size_t columns = source.columnCount();
+        for (size_t column = 0; column < columns; ++column) {
+            if (!copyField(run, source, target, column)) {
+                tableFailed = true;
+            }
+        }
+        target.Update(jet::dao::dbUpdateRegular, false);
+        if (position.isMultipleOf(100)) {
+            run.dbEngine.Idle(jet::dao::dbRefreshCache);
+        }
+        source.moveNext();
+        if (position.isMultipleOf(10)) {
+            everyTenRows(run, start, rowCounter);
+        }
+    }
+    return tableFailed;
+}
+
+}  // namespace
+
+bool CopyRows(RunContext& run, odbc::Connection& main, odbc::Connection& count,
+              jet::dao::Database& db, const RowCopyTarget& target) {
+    const std::string quotedName = quoteServerName(target.serverName, main.identifierQuote());
+    const int64_t counted = countRows(count, quotedName);
+    RowPosition position;
+    run.window.setProgressValue(ProgressBar::ProgressBar2, 0);
+    position.start(counted);
+    run.window.setProgressMax(ProgressBar::ProgressBar2, static_cast<float>(position.maximum()));
+    showPosition(run, position);
+
+    run.log.AddActivityLine(u"\t" + RowCountText(counted, run.locale) + u" Zeilen zu bearbeiten.",
+                            false);
+    run.log.AddActivityLine(u"\tÖffne " + target.tableName + u" auf SQL-Server", false);
+    odbc::Resultset source = openSource(run, main, "SELECT * FROM " + quotedName);
+    run.log.AddActivityLine(u"\tÖffne " + target.tableName + u" auf ACCESS", false);
+    std::unique_ptr<jet::dao::Recordset> recordset =
+        db.OpenRecordset(target.accessName, jet::dao::dbOpenTable);
+
+    const bool tableFailed = copyAllRows(run, source, *recordset, position);
+
+    run.window.setCaption(StatusLabel::Label_Speed, u"");
+    if (tableFailed) {
+        run.log.AddActivityLine(u"*!*!* Bearbeitung der Tabelle abgebrochen !*!*!", true);
+        run.log.AddActivityLine(u"", false);
+    }
+    recordset->Close();
+    source.close();
+    return tableFailed;
+}
+
+}  // namespace engine

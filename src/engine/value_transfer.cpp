@@ -1,0 +1,86 @@
+#include "engine/value_transfer.h"
+
+#include <limits>
+#include <type_traits>
+
+#include "jet/exact_number.h"
+#include "jet/text.h"
+
+namespace engine {
+
+namespace {
+
+// Days between 01.01.1970 and the date (proleptic Gregorian calendar).
+int64_t daysSinceEpoch(int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
+}
+
+constexpr int64_t kEpochInAccessDays = 25569;  // 01.01.1970 counted from 30.12.1899
+
+jet::Value wideInteger(int64_t v) {
+    if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max()) {
+        return static_cast<int32_t>(v);
+    }
+    return jet::exactToDecimal(jet::exactFromInteger(v));
+}
+
+jet::Value wideUnsigned(uint64_t v) {
+    if (v <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        return static_cast<int32_t>(v);
+    }
+    return jet::exactToDecimal(jet::ExactNumber{false, v, 0});
+}
+
+struct Converter {
+    jet::Value operator()(const odbc::Null&) const { return jet::Null{}; }
+    jet::Value operator()(bool v) const { return v; }
+    jet::Value operator()(int8_t v) const { return static_cast<int16_t>(v); }
+    jet::Value operator()(uint8_t v) const { return v; }
+    jet::Value operator()(int16_t v) const { return v; }
+    jet::Value operator()(int32_t v) const { return v; }
+    jet::Value operator()(int64_t v) const { return wideInteger(v); }
+    jet::Value operator()(uint64_t v) const { return wideUnsigned(v); }
+    jet::Value operator()(float v) const { return v; }
+    jet::Value operator()(double v) const { return v; }
+    jet::Value operator()(const odbc::Decimal& v) const { return jet::fromUtf8(v.text); }
+    jet::Value operator()(const std::u16string& v) const { return v; }
+    jet::Value operator()(const odbc::Date& v) const {
+        return jet::DateTime{accessDays(v.year, v.month, v.day)};
+    }
+    jet::Value operator()(const odbc::Time& v) const {
+        return jet::DateTime{dayFraction(v.hour, v.minute, v.second)};
+    }
+    jet::Value operator()(const odbc::Timestamp& v) const {
+        return jet::DateTime{
+            accessDateTime(accessDays(v.year, v.month, v.day),
+                           dayFraction(v.hour, v.minute, v.second, v.nanoseconds))};
+    }
+    jet::Value operator()(const odbc::Bytes& v) const { return v; }
+    jet::Value operator()(const odbc::Guid& v) const { return jet::Guid{v.bytes}; }
+};
+
+}  // namespace
+
+double accessDays(int year, unsigned month, unsigned day) {
+    return static_cast<double>(daysSinceEpoch(year, month, day) + kEpochInAccessDays);
+}
+
+double dayFraction(unsigned hour, unsigned minute, unsigned second, uint32_t nanoseconds) {
+    const double seconds = hour * 3600.0 + minute * 60.0 + second + nanoseconds / 1e9;
+    return seconds / 86400.0;
+}
+
+double accessDateTime(double days, double fraction) {
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+jet::Value toAccessValue(const odbc::Value& value) {
+    return std::visit(Converter{}, value);
+}
+
+}  // namespace engine

@@ -1,0 +1,23 @@
+// A server column's value as the Access field receives it: the variant RDO hands to DAO.
+#pragma once
+
+#include "jet/value.h"
+#include "odbc/value.h"
+
+namespace engine {
+
+// NULL stays NULL; integers, floating point numbers, text, binary data and GUIDs keep their
+// value. A BIGINT that fits 32 bits stays an integer, a wider one becomes an exact Decimal.
+// Exact decimals stay the driver's text ("12345.67"), which every number field reads exactly
+// and a text field keeps as the server wrote it. Dates, times and time stamps become Jet's
+// days since 30.12.1899 (a time alone lies on that day).
+jet::Value toAccessValue(const odbc::Value& value);
+
+// Jet's day number for a calendar date, and the fraction of a day for a time of day.
+double accessDays(int year, unsigned month, unsigned day);
+double dayFraction(unsigned hour, unsigned minute, unsigned second, uint32_t nanoseconds = 0);
+// The day number and time joined as Jet keeps them: before 30.12.1899 the day counts backwards
+// while the fraction still moves forward in the day (-1.25 is 29.12.1899 06:00).
+double accessDateTime(double days, double fraction);
+
+}  // namespace engine

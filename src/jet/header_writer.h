@@ -1,0 +1,24 @@
+// Writing the database header (page 0) of a new Jet 4 file: the inverse of readHeader.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace jet {
+
+struct NewHeader {
+    uint16_t codePage = 1252;
+    uint16_t sortLcid = 0x0409;  // General
+    uint8_t sortVersion = 0;     // General Legacy, what Access 2000-2003 use
+    double creationDate = 0;     // Jet date: days since 1899-12-30
+    uint32_t serial = 0;         // the undocumented word at 0x6A; Access varies it per file
+};
+
+// Page 0 as Access writes it for a new database: no password and no encoding key, the masked
+// region masked. readHeader() gives back the values.
+std::vector<uint8_t> encodeHeaderPage(const NewHeader& header);
+
+// The current local time as a Jet date, as Access stamps creation dates.
+double jetDateNow();
+
+}  // namespace jet

@@ -1,0 +1,192 @@
+#include "jet/journal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "jet/errors.h"
+#include "jet/page_file.h"
+#include "jet/system_error_text.h"
+
+namespace jet {
+
+namespace {
+
+using namespace journal_layout;
+constexpr size_t kRecordSize = kRecordHeader + kPageSize;
+
+[[noreturn]] void throwJournalFailure(const std::string& path, const std::string& what, int err) {
+    throw Error(ErrorCode::IoFailure, what + " des Journals '" + path +
+                                          "' ist fehlgeschlagen: " + systemErrorText(err) + ".");
+}
+
+void put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void put64(uint8_t* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint32_t get32(const uint8_t* p) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+uint64_t get64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// FNV-1a: enough to tell a completely written journal from one cut short.
+uint64_t checksum(uint64_t hash, const uint8_t* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ull;
+    return hash;
+}
+constexpr uint64_t kChecksumStart = 0xcbf29ce484222325ull;
+
+// False when the file ends before `size` bytes; throws on an I/O error.
+bool readFully(int fd, uint8_t* data, size_t size, uint64_t offset, const std::string& path) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throwJournalFailure(path, "Das Lesen", errno);
+        if (n == 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Returns 0 or the errno of the failed write (ENOSPC for a write that made no progress).
+int writeFully(int fd, const uint8_t* data, size_t size, uint64_t offset) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+struct Header {
+    uint32_t pageCount = 0;
+    uint32_t records = 0;
+    uint64_t checksum = 0;
+};
+
+void encodeHeader(const Header& h, uint8_t* out) {
+    std::memcpy(out, kMagic, sizeof kMagic);
+    put32(out + 8, h.pageCount);
+    put32(out + 12, h.records);
+    put64(out + 16, h.checksum);
+    std::memset(out + 24, 0, kHeaderSize - 24);
+}
+
+}  // namespace
+
+Journal::Journal(std::string databasePath) : path_(pathFor(databasePath)) {}
+
+Journal::~Journal() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::string Journal::pathFor(const std::string& databasePath) {
+    return databasePath + "-journal";
+}
+
+bool Journal::exists(const std::string& databasePath) {
+    struct stat st {};
+    return ::stat(pathFor(databasePath).c_str(), &st) == 0;
+}
+
+void Journal::open() {
+    if (fd_ >= 0) return;
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) throwJournalFailure(path_, "Das Anlegen", errno);
+}
+
+void Journal::begin(int databaseFd, uint32_t pageCountOnDisk, std::span<const uint32_t> pages) {
+    open();
+    // The header is voided first: records being rewritten must never pass for a valid journal.
+    uint8_t header[kHeaderSize] = {};
+    if (int err = writeFully(fd_, header, sizeof header, 0))
+        throwJournalFailure(path_, "Das Schreiben", err);
+    std::vector<uint8_t> record(kRecordSize);
+    Header h{pageCountOnDisk, 0, kChecksumStart};
+    uint64_t offset = kHeaderSize;
+    for (uint32_t page : pages) {
+        if (page >= pageCountOnDisk) continue;
+        put32(record.data(), page);
+        if (!readFully(databaseFd, record.data() + kRecordHeader, kPageSize,
+                       uint64_t{page} * kPageSize, path_))
+            throwCorrupt(page, "die Datei endet mitten in der Seite");
+        if (int err = writeFully(fd_, record.data(), record.size(), offset))
+            throwJournalFailure(path_, "Das Schreiben", err);
+        h.checksum = checksum(h.checksum, record.data(), record.size());
+        offset += record.size();
+        ++h.records;
+    }
+    encodeHeader(h, header);
+    if (int err = writeFully(fd_, header, sizeof header, 0))
+        throwJournalFailure(path_, "Das Schreiben", err);
+}
+
+void Journal::commit() {
+    if (fd_ < 0) return;
+    const uint8_t voidMagic[sizeof kMagic] = {};
+    if (int err = writeFully(fd_, voidMagic, sizeof voidMagic, 0))
+        throwJournalFailure(path_, "Das Abschließen", err);
+}
+
+void Journal::remove() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
+        throwJournalFailure(path_, "Das Löschen", errno);
+}
+
+bool Journal::recover(const std::string& databasePath, int databaseFd) {
+    const std::string path = pathFor(databasePath);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return false;
+        throwJournalFailure(path, "Das Öffnen", errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    uint8_t header[kHeaderSize];
+    bool valid = readFully(fd, header, sizeof header, 0, path) &&
+                 std::memcmp(header, kMagic, sizeof kMagic) == 0;
+    const Header h{get32(header + 8), get32(header + 12), get64(header + 16)};
+    std::vector<uint8_t> records;
+    if (valid) {
+        records.resize(size_t{h.records} * kRecordSize);
+        valid = readFully(fd, records.data(), records.size(), kHeaderSize, path) &&
+                checksum(kChecksumStart, records.data(), records.size()) == h.checksum;
+    }
+    if (valid) {
+        for (size_t i = 0; i < h.records; ++i) {
+            const uint8_t* record = records.data() + i * kRecordSize;
+            if (int err = writeFully(databaseFd, record + kRecordHeader, kPageSize,
+                                     uint64_t{get32(record)} * kPageSize))
+                throwJournalFailure(path, "Das Zurückschreiben", err);
+        }
+        if (::ftruncate(databaseFd, static_cast<off_t>(uint64_t{h.pageCount} * kPageSize)) != 0 ||
+            ::fdatasync(databaseFd) != 0)
+            throwJournalFailure(path, "Das Zurückschreiben", errno);
+    }
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        throwJournalFailure(path, "Das Löschen", errno);
+    return valid;
+}
+
+}  // namespace jet
