@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench/measure.h"
-#include "engine/run_window.h"
+#include "engine/preset_window.h"
 #include "engine/transfer_run.h"
 #include "jet/dao_database.h"
 #include "jet/text.h"
@@ -43,63 +43,6 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-// The controls of a window nobody looks at; the list keeps only its length and last line.
-class QuietWindow : public engine::RunWindow {
-  public:
-    explicit QuietWindow(const Options& o)
-        : dsn_(jet::fromUtf8(o.dsn)),
-          path_(jet::fromUtf8(o.mdb)),
-          user_(jet::fromUtf8(o.user)),
-          password_(jet::fromUtf8(o.password)),
-          safe_(o.safe) {}
-
-    std::u16string text(engine::TextBox box) const override {
-        switch (box) {
-            case engine::TextBox::Text1:
-                return dsn_;
-            case engine::TextBox::Text2:
-                return path_;
-            case engine::TextBox::Text3:
-                return u"Bench";
-            case engine::TextBox::Text4:
-                return user_;
-            case engine::TextBox::Text5:
-                return password_;
-        }
-        return {};
-    }
-    bool isOptionSet(engine::ServerOption option) const override {
-        return option == engine::ServerOption::Opt_MS;
-    }
-    int checkValue(engine::CheckBox box) const override {
-        return box == engine::CheckBox::Check_Safety && safe_ ? 1 : 0;
-    }
-    void setText(engine::TextBox box, std::u16string_view text) override {
-        if (box == engine::TextBox::Text1) dsn_ = text;
-    }
-    void setCaption(engine::StatusLabel, std::u16string_view) override {}
-    void setProgressMax(engine::ProgressBar, float) override {}
-    void setProgressValue(engine::ProgressBar, float) override {}
-    void addListItem(std::u16string_view line) override {
-        ++lines_;
-        last_ = line;
-    }
-    void clearList() override {}
-    void setStartEnabled(bool) override {}
-    void setBusy(bool) override {}
-    bool abortRequested() const override { return false; }
-    void clearAbortRequest() override {}
-    void processEvents() override {}
-
-    const std::u16string& lastLine() const { return last_; }
-
-  private:
-    std::u16string dsn_, path_, user_, password_;
-    bool safe_;
-    int64_t lines_ = 0;
-    std::u16string last_;
-};
-
 int64_t rowsIn(const std::string& mdb) {
     jet::dao::DBEngine engine;
     auto db = engine.OpenDatabase(mdb, false, true);
@@ -117,7 +60,9 @@ int main(int argc, char** argv) {
                      "[--source NAME] [--safe] [--fetch-rate N]\n");
         return 2;
     }
-    QuietWindow window(options);
+    engine::PresetWindow window({jet::fromUtf8(options.dsn), jet::fromUtf8(options.mdb), u"Bench",
+                                 jet::fromUtf8(options.user), jet::fromUtf8(options.password),
+                                 engine::ServerOption::Opt_MS, options.safe});
     jet::dao::DBEngine engine;
     bench::Stopwatch clock;
     try {

@@ -3,7 +3,9 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "engine/row_position.h"
 #include "engine/run_texts.h"
@@ -91,15 +93,30 @@ void reportField(RunContext& run, const std::u16string& fieldName,
     }
 }
 
+// What a source column stands for on the Access side. Worked out at the column's first field
+// step and kept for the table: the result set's column names do not change, and neither do
+// the recordset's fields, so the by-name lookup gives the same field every row.
+struct ColumnTarget {
+    bool named = false;
+    std::u16string fieldName;
+    bool identity = false;                      // the identity column is never written
+    jet::dao::RecordsetField* field = nullptr;  // nullptr until a lookup found it
+};
+
 // One column of the current row into the new record. False when it failed (and was reported).
-bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& target,
-               size_t column) {
-    const std::u16string fieldName = jet::fromUtf8(source.name(column));
+bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& target, size_t column,
+               ColumnTarget& to) {
+    if (!to.named) {
+        to.fieldName = jet::fromUtf8(source.name(column));
+        to.identity = jet::upperCase(to.fieldName) == kIdentityColumn;
+        to.named = true;
+    }
     std::exception_ptr failure;
     try {
-        const jet::Value value = toAccessValue(source.value(column));
-        if (jet::upperCase(fieldName) != kIdentityColumn) {
-            target.Fields(fieldName).SetValue(value);
+        jet::Value value = toAccessValue(source.value(column));
+        if (!to.identity) {
+            if (to.field == nullptr) to.field = &target.Fields(to.fieldName);
+            to.field->SetValue(std::move(value));
         }
     } catch (...) {
         failure = std::current_exception();
@@ -107,7 +124,7 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
     if (!failure) {
         return true;
     }
-    reportField(run, fieldName, descriptionOf(failure));
+    reportField(run, to.fieldName, descriptionOf(failure));
     return false;
 }
 
@@ -143,6 +160,7 @@ bool copyAllRows(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& 
     bool tableFailed = false;
     int64_t rowCounter = 0;
     const int32_t start = startSecond(run.clock);
+    std::vector<ColumnTarget> targets;
     while (!source.eof() && !run.window.abortRequested() && !tableFailed) {
         try {
             if (position.advance()) {
@@ -153,8 +171,9 @@ bool copyAllRows(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& 
         ++rowCounter;
         target.AddNew();
         const size_t columns = source.columnCount();
+        if (targets.size() < columns) targets.resize(columns);
         for (size_t column = 0; column < columns; ++column) {
-            if (!copyField(run, source, target, column)) {
+            if (!copyField(run, source, target, column, targets[column])) {
                 tableFailed = true;
             }
         }

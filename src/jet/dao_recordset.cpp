@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "jet/field_value_conversion.h"
 #include "jet/text.h"
@@ -72,10 +73,18 @@ FieldRules rulesFor(const Field& field) {
 
 }  // namespace
 
+RecordsetField::RecordsetField(Recordset& owner, const Field& field)
+    : owner_(&owner), field_(&field), rules_(rulesFor(field)) {}
+
 void RecordsetField::SetValue(const Value& value) {
     owner_->requireEditing();
+    owner_->values_[field_->column().number] = convertForField(field_->column(), value, rules_);
+}
+
+void RecordsetField::SetValue(Value&& value) {
+    owner_->requireEditing();
     owner_->values_[field_->column().number] =
-        convertForField(field_->column(), value, rulesFor(*field_));
+        convertForField(field_->column(), std::move(value), rules_);
 }
 
 const Value& RecordsetField::GetValue() const {
@@ -85,6 +94,27 @@ const Value& RecordsetField::GetValue() const {
 Recordset::Recordset(const TableDef& table, TableInserter& inserter)
     : table_(table), inserter_(inserter) {
     for (const auto& field : table_.GetFields()) fields_.push_back(RecordsetField(*this, field));
+    prepareNewRow();
+}
+
+void Recordset::prepareNewRow() {
+    newRow_.assign(slotCount(table_.definition()), Null{});
+    for (const auto& field : table_.GetFields()) {
+        if (field.Required() && !field.column().isAutoNumber()) required_.push_back(&field);
+        if (field.column().isAutoNumber()) continue;
+        Value stored = field.DefaultValue();
+        auto expression = std::get_if<std::u16string>(&stored);
+        if (!expression || expression->empty()) continue;
+        Value literal = literalDefault(*expression);
+        if (isNull(literal)) continue;
+        try {
+            newRow_[field.column().number] =
+                convertForField(field.column(), literal, rulesFor(field));
+        } catch (const Error&) {
+            // A default that does not fit its own field is left out, as Access leaves it to
+            // the row to supply the value.
+        }
+    }
 }
 
 void Recordset::requireEditing() const {
@@ -96,22 +126,7 @@ void Recordset::requireEditing() const {
 void Recordset::AddNew() {
     if (closed_)
         throw Error(ErrorCode::ObjectClosed, "Das Objekt ist ungültig oder nicht mehr festgelegt.");
-    values_.assign(slotCount(table_.definition()), Null{});
-    for (const auto& field : table_.GetFields()) {
-        if (field.column().isAutoNumber()) continue;
-        Value stored = field.DefaultValue();
-        auto expression = std::get_if<std::u16string>(&stored);
-        if (!expression || expression->empty()) continue;
-        Value literal = literalDefault(*expression);
-        if (isNull(literal)) continue;
-        try {
-            values_[field.column().number] =
-                convertForField(field.column(), literal, rulesFor(field));
-        } catch (const Error&) {
-            // A default that does not fit its own field is left out, as Access leaves it to
-            // the row to supply the value.
-        }
-    }
+    values_ = newRow_;
     editing_ = true;
 }
 
@@ -133,11 +148,10 @@ void Recordset::assignAutoNumbers() {
 
 void Recordset::Update(int32_t, bool) {
     requireEditing();
-    for (const auto& field : table_.GetFields()) {
-        if (!field.Required() || field.column().isAutoNumber()) continue;
-        if (isNull(values_[field.column().number]))
+    for (const Field* field : required_) {
+        if (isNull(values_[field->column().number]))
             throw Error(ErrorCode::RequiredFieldNull,
-                        "Das Feld '" + toUtf8(field.Name()) +
+                        "Das Feld '" + toUtf8(field->Name()) +
                             "' darf keinen Nullwert enthalten, weil die Eigenschaft Required "
                             "für dieses Feld auf True gesetzt ist. Geben Sie einen Wert in "
                             "dieses Feld ein.");

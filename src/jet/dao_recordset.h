@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jet/dao_table_def.h"
+#include "jet/field_value_conversion.h"
 #include "jet/table_inserter.h"
 #include "jet/value.h"
 
@@ -27,14 +28,17 @@ class RecordsetField {
     // Throws Error at once when the value does not fit (conversion, length, range, empty
     // text not allowed, a field that cannot be written). REQUIRES: AddNew was called.
     void SetValue(const Value& value);
+    void SetValue(Value&& value);  // the same, taking the value over where it can
     const Value& GetValue() const;
 
   private:
     friend class Recordset;
-    RecordsetField(Recordset& owner, const Field& field) : owner_(&owner), field_(&field) {}
+    RecordsetField(Recordset& owner, const Field& field);
 
     Recordset* owner_;
     const Field* field_;
+    // The field's conversion rules, read once: the recordset's table copy does not change.
+    FieldRules rules_;
 };
 
 class Recordset {
@@ -60,10 +64,16 @@ class Recordset {
     void requireEditing() const;
     void assignAutoNumbers();
 
+    void prepareNewRow();
+
     TableDef table_;  // a copy: structure changes replace the database's table list
     TableInserter& inserter_;
     std::vector<RecordsetField> fields_;
     std::vector<Value> values_;  // by column number
+    // What AddNew starts a row with, and the fields Update requires: worked out once from the
+    // table copy, so a row costs no property lookups.
+    std::vector<Value> newRow_;
+    std::vector<const Field*> required_;
     bool editing_ = false;
     bool closed_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include "jet/errors.h"
 #include "jet/property_writer.h"
+#include "jet/table_creator.h"
 #include "jet/text.h"
 
 namespace jet {
@@ -235,30 +236,6 @@ std::optional<TypeInfo> lookUpType(const std::string& name) {
     return std::nullopt;
 }
 
-// Bytes a fixed-size type takes in a row; 0 for the variable ones.
-uint16_t fixedLength(ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Decimal:
-            return 17;
-        default:
-            return 0;
-    }
-}
-
 bool sameName(const std::u16string& a, const std::u16string& b) {
     return equalIgnoringCase(a, b);
 }
@@ -453,7 +430,7 @@ class Parser {
             fail(ErrorCode::DdlSyntax, line, "Datentyp '" + typeText + "': " + why + ".");
         };
         if (scale && col.type != ColumnType::Decimal) bad("nur Numeric hat Dezimalstellen");
-        uint16_t fixed = fixedLength(col.type);
+        uint16_t fixed = fixedTypeLength(col.type);
         col.flags = column_flag::kUpdatable | info.extraFlags;
         if (fixed) col.flags |= column_flag::kFixed;
         switch (col.type) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "jet/date_text.h"
 #include "jet/errors.h"
@@ -214,7 +215,7 @@ std::u16string textFor(const Value& value, const ValueLocale& locale) {
 Value checkedText(const ColumnDef& column, std::u16string text, const FieldRules& rules) {
     if (text.empty() && !rules.allowZeroLength) throwZeroLength(fieldName(column, rules));
     const size_t limitBytes = column.type() == ColumnType::Memo
-                                  ? size_t{long_value_layout::kLengthMask}
+                                  ? size_t{long_value_layout::kMaxWrittenLength}
                                   : size_t{column.length};
     if (text.size() > limitBytes / kBytesPerChar) throwFieldTooSmall();
     return text;
@@ -239,8 +240,9 @@ Bytes bytesFor(const Value& value) {
 }
 
 Value checkedBytes(const ColumnDef& column, Bytes bytes) {
-    const size_t limit = column.type() == ColumnType::OLE ? size_t{long_value_layout::kLengthMask}
-                                                          : size_t{column.length};
+    const size_t limit = column.type() == ColumnType::OLE
+                             ? size_t{long_value_layout::kMaxWrittenLength}
+                             : size_t{column.length};
     if (bytes.size() > limit) throwFieldTooSmall();
     return bytes;
 }
@@ -260,11 +262,43 @@ Guid guidFor(const Value& value) {
     throwConversionFailed();
 }
 
+// A value that already has the field's own type needs no conversion, only the checks the
+// general path would make; nullptr when it has another type. Rows mostly come this way.
+const Value* ownTypeValue(const ColumnDef& column, const Value& assigned) {
+    switch (column.type()) {
+        case ColumnType::Boolean:
+            return std::holds_alternative<bool>(assigned) ? &assigned : nullptr;
+        case ColumnType::Byte:
+            return std::holds_alternative<uint8_t>(assigned) ? &assigned : nullptr;
+        case ColumnType::Integer:
+            return std::holds_alternative<int16_t>(assigned) ? &assigned : nullptr;
+        case ColumnType::Long:
+            return std::holds_alternative<int32_t>(assigned) ? &assigned : nullptr;
+        case ColumnType::Currency:
+            return std::holds_alternative<Currency>(assigned) ? &assigned : nullptr;
+        case ColumnType::Single: {
+            auto* f = std::get_if<float>(&assigned);
+            return f && std::isfinite(*f) ? &assigned : nullptr;
+        }
+        case ColumnType::Double: {
+            auto* d = std::get_if<double>(&assigned);
+            return d && std::isfinite(*d) ? &assigned : nullptr;
+        }
+        case ColumnType::DateTime: {
+            auto* t = std::get_if<DateTime>(&assigned);
+            return t && std::isfinite(t->days) && isDateInRange(t->days) ? &assigned : nullptr;
+        }
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 Value convertForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules) {
     if (isNull(assigned)) return Null{};
     if (column.isAutoNumber()) throwNotUpdatable();
+    if (const Value* own = ownTypeValue(column, assigned)) return *own;
     const ValueLocale& locale = rules.locale;
     switch (column.type()) {
         case ColumnType::Boolean:
@@ -295,6 +329,13 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
             return decimalFor(column, assigned, locale);
     }
     throwUnknownType(fieldName(column, rules));
+}
+
+Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRules& rules) {
+    auto* text = std::get_if<std::u16string>(&assigned);
+    if (text && (column.type() == ColumnType::Text || column.type() == ColumnType::Memo))
+        return checkedText(column, std::move(*text), rules);
+    return convertForField(column, std::as_const(assigned), rules);
 }
 
 }  // namespace jet

@@ -59,5 +59,8 @@ struct FieldRules {
 // REQUIRES: column.length is the stored length for Text and Binary; precision and scale are
 // those stored for Decimal (a precision of 0 or above 28 counts as 28).
 Value convertForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules);
+// The same, taking over what it can of `assigned` (text for a Text or Memo field) instead of
+// copying it.
+Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRules& rules);
 
 }  // namespace jet

@@ -58,10 +58,29 @@ CharCodes tableCodes(char16_t unit) {
     return codes;
 }
 
-CharCodes generalLegacyCodes(char16_t unit) {
+namespace {
+
+CharCodes legacyCodesOf(char16_t unit) {
     CharCodes codes = tableCodes(unit);
     if (codes.type == CharCodeType::Surrogate) return CharCodes{};
     return codes;
+}
+
+// Text keys are built per row and mostly of Latin-1 characters: their codes are worked out
+// once instead of searched in the runs for every character.
+struct Latin1Codes {
+    std::array<CharCodes, 256> codes;
+    Latin1Codes() {
+        for (char16_t unit = 0; unit < codes.size(); ++unit) codes[unit] = legacyCodesOf(unit);
+    }
+};
+
+}  // namespace
+
+CharCodes generalLegacyCodes(char16_t unit) {
+    static const Latin1Codes latin1;
+    if (unit < latin1.codes.size()) return latin1.codes[unit];
+    return legacyCodesOf(unit);
 }
 
 }  // namespace jet

@@ -183,6 +183,7 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     if (rangeFits(leaf_, 0, leaf_.size())) {
         writeLeaf(page, header.prevPage, header.nextPage, 0, leaf_.size());
         rememberHotLeaf(page, header.nextPage, 0, leaf_.size());
+        decodedLeaf_ = page;  // leaf_ is the page again: the next entry here decodes nothing
         return isNew;
     }
     // Only the ends of the tree take whole pages: a run of entries into a gap between two

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace jet {
 
@@ -52,6 +53,7 @@ class Journal {
     void open();
     std::string path_;
     int fd_ = -1;
+    std::vector<uint8_t> buffer_;  // the journal's bytes of one flush, kept for the next
 };
 
 }  // namespace jet

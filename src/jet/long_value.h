@@ -13,6 +13,9 @@ namespace jet {
 namespace long_value_layout {
 inline constexpr size_t kDescriptorSize = 12;
 inline constexpr uint32_t kLengthMask = 0x3FFFFFFF;
+// The longest value a writer stores: readers take only the descriptor's low three bytes for
+// the length and the fourth for the kind, so a longer one would not read back.
+inline constexpr uint32_t kMaxWrittenLength = 0x00FFFFFF;
 inline constexpr uint32_t kInline = 0x80000000;
 inline constexpr uint32_t kSingleRow = 0x40000000;
 inline constexpr size_t kRowPointer = 4;   // u8 row, u24 page

@@ -15,6 +15,9 @@ namespace jet {
 
 namespace {
 
+// Enough for the pages a row loop reads and appends between two trims.
+constexpr size_t kMaxSpareBuffers = 64;
+
 [[noreturn]] void throwOpenFailure(const std::string& path, int err) {
     if (err == ENOENT || err == ENOTDIR)
         throw Error(ErrorCode::FileNotFound, "Datei '" + path + "' nicht gefunden.");
@@ -116,7 +119,7 @@ uint8_t* PageFile::load(uint32_t number) {
     if (number >= pageCount_)
         throwCorrupt(number, "Verweis auf eine Seite hinter dem Dateiende (" +
                                  std::to_string(pageCount_) + " Seiten)");
-    auto buffer = std::make_unique<uint8_t[]>(kPageSize);
+    auto buffer = freshBuffer();
     size_t done = 0;
     while (done < kPageSize) {
         ssize_t n = ::pread(fd_, buffer.get() + done, kPageSize - done,
@@ -129,6 +132,13 @@ uint8_t* PageFile::load(uint32_t number) {
     auto* bytes = buffer.get();
     cache_.emplace(number, std::move(buffer));
     return bytes;
+}
+
+std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
+    if (spare_.empty()) return std::make_unique<uint8_t[]>(kPageSize);
+    auto buffer = std::move(spare_.back());
+    spare_.pop_back();
+    return buffer;
 }
 
 ByteView PageFile::page(uint32_t number) {
@@ -158,7 +168,9 @@ uint32_t PageFile::appendPage() {
         throw Error(ErrorCode::DatabaseFull,
                     "Die Datenbank '" + path_ + "' hat die Höchstgröße von 2 GB erreicht.");
     uint32_t number = pageCount_++;
-    cache_[number] = std::make_unique<uint8_t[]>(kPageSize);  // zero-filled
+    auto buffer = freshBuffer();
+    std::memset(buffer.get(), 0, kPageSize);
+    cache_[number] = std::move(buffer);
     writablePage(number);
     return number;
 }
@@ -221,10 +233,12 @@ void PageFile::sync() {
 void PageFile::trimCache(size_t keepPages) {
     if (cache_.size() <= keepPages) return;
     for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > keepPages;) {
-        if (dirtySet_.count(it->first))
+        if (dirtySet_.count(it->first)) {
             ++it;
-        else
+        } else {
+            if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second));
             it = cache_.erase(it);
+        }
     }
 }
 

@@ -84,6 +84,7 @@ class PageFile {
 
   private:
     uint8_t* load(uint32_t number);
+    std::unique_ptr<uint8_t[]> freshBuffer();
     void requireWritable() const;
     void recoverBeforeOpen();
     void writeDirtyPages();
@@ -99,6 +100,9 @@ class PageFile {
     bool recovered_ = false;
     bool failed_ = false;  // a flush failed and was rolled back
     std::unordered_map<uint32_t, std::unique_ptr<uint8_t[]>> cache_;
+    // Buffers of dropped pages, reused: a page-sized allocation per page read or appended
+    // would make the allocator sort its free lists again and again.
+    std::vector<std::unique_ptr<uint8_t[]>> spare_;
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
     std::unordered_set<uint32_t> dirtySet_;
 };

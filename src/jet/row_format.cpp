@@ -11,7 +11,7 @@ namespace jet {
 RowFormat::RowFormat(const TableDefinition& table) : table_(table) {
     uint16_t highest = 0;
     for (const auto& c : table.columns) highest = std::max(highest, c.number);
-    slots_ = static_cast<uint16_t>(highest + 1);
+    slots_ = size_t{highest} + 1;
 }
 
 void RowFormat::split(ByteView row, std::vector<FieldSpan>& out) const {

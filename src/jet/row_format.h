@@ -39,7 +39,7 @@ class RowFormat {
 
   private:
     const TableDefinition& table_;
-    uint16_t slots_ = 0;
+    size_t slots_ = 0;  // column numbers reach 0xFFFF, so one more needs a wider type
 };
 
 // Decodes a field's bytes into the column's value, reading long values through `file`.

@@ -47,7 +47,7 @@ struct TableSpec {
 using T = ColumnType;
 
 const TableSpec& objectsSpec() {
-    static const TableSpec spec{
+    static const TableSpec layout{
         {{u"Connect", T::Memo, 9, 0, kSysVariable},
          {u"Database", T::Memo, 8, 0, kSysVariable},
          {u"DateCreate", T::DateTime, 4, 8, kSysFixed},
@@ -68,21 +68,21 @@ const TableSpec& objectsSpec() {
         {{{1, 2}, kIndexJet4 | index_flag::kUnique}, {{0}, kIndexJet4 | index_flag::kUnique}},
         {{u"Id", 1, 1, LogicalIndexKind::PrimaryKey},
          {u"ParentIdName", 0, 0, LogicalIndexKind::Normal}}};
-    return spec;
+    return layout;
 }
 
 const TableSpec& acesSpec() {
-    static const TableSpec spec{{{u"ACM", T::Long, 2, 4, kSysFixed},
+    static const TableSpec layout{{{u"ACM", T::Long, 2, 4, kSysFixed},
                                  {u"FInheritable", T::Boolean, 3, 1, kSysFixed},
                                  {u"ObjectId", T::Long, 0, 4, kSysFixed},
                                  {u"SID", T::Binary, 1, 510, kSysSid}},
                                 {{{0}, kIndexJet4 | index_flag::kRequired}},
                                 {{u"ObjectId", 0, 0, LogicalIndexKind::Normal}}};
-    return spec;
+    return layout;
 }
 
 const TableSpec& queriesSpec() {
-    static const TableSpec spec{{{u"Attribute", T::Byte, 1, 1, kSysFixed},
+    static const TableSpec layout{{{u"Attribute", T::Byte, 1, 1, kSysFixed},
                                  {u"Expression", T::Memo, 5, 0, kSysVariable},
                                  {u"Flag", T::Integer, 6, 2, kSysFixed},
                                  {u"LvExtra", T::Long, 7, 4, kSysFixed},
@@ -92,11 +92,11 @@ const TableSpec& queriesSpec() {
                                  {u"Order", T::Binary, 2, 510, kSysVariable}},
                                 {{{0, 1, 2}, kIndexJet4 | index_flag::kUnique}},
                                 {{u"ObjectIdAttribute", 0, 0, LogicalIndexKind::PrimaryKey}}};
-    return spec;
+    return layout;
 }
 
 const TableSpec& relationshipsSpec() {
-    static const TableSpec spec{{{u"ccolumn", T::Long, 2, 4, kSysFixed},
+    static const TableSpec layout{{{u"ccolumn", T::Long, 2, 4, kSysFixed},
                                  {u"grbit", T::Long, 1, 4, kSysFixed},
                                  {u"icolumn", T::Long, 3, 4, kSysFixed},
                                  {u"szColumn", T::Text, 5, 510, kSysVariable},
@@ -110,7 +110,7 @@ const TableSpec& relationshipsSpec() {
                                 {{u"szObject", 1, 1, LogicalIndexKind::Normal},
                                  {u"szReferencedObject", 2, 2, LogicalIndexKind::Normal},
                                  {u"szRelationship", 0, 0, LogicalIndexKind::Normal}}};
-    return spec;
+    return layout;
 }
 
 // Hands out the holder page's map rows and the index root pages in Jet's order.
@@ -140,14 +140,14 @@ void placeColumns(std::vector<ColumnDef>& columns) {
     }
 }
 
-TableDefinition build(const TableSpec& spec, uint32_t tdefPage, PageCursor& pages) {
+TableDefinition build(const TableSpec& layout, uint32_t tdefPage, PageCursor& pages) {
     TableDefinition t;
     t.firstPage = tdefPage;
     t.tableType = kSysTableType;
-    t.maxColumns = static_cast<uint16_t>(spec.columns.size());
+    t.maxColumns = static_cast<uint16_t>(layout.columns.size());
     t.ownedPages = pages.nextMap();
     t.freeSpacePages = pages.nextMap();
-    for (const ColumnSpec& s : spec.columns) {
+    for (const ColumnSpec& s : layout.columns) {
         ColumnDef c;
         c.typeCode = uint8_t(s.type);
         c.number = s.number;
@@ -166,7 +166,7 @@ TableDefinition build(const TableSpec& spec, uint32_t tdefPage, PageCursor& page
                 c.longValueOwnedMap = pages.nextMap();
                 c.longValueFreeMap = pages.nextMap();
             }
-    for (const RealIndexSpec& s : spec.realIndexes) {
+    for (const RealIndexSpec& s : layout.realIndexes) {
         RealIndexDef r;
         for (uint16_t n : s.columns) r.columns.push_back({n, true});
         r.usageMap = pages.nextMap();
@@ -174,7 +174,7 @@ TableDefinition build(const TableSpec& spec, uint32_t tdefPage, PageCursor& page
         r.flags = s.flags;
         t.realIndexes.push_back(std::move(r));
     }
-    for (const LogicalIndexSpec& s : spec.logicalIndexes) {
+    for (const LogicalIndexSpec& s : layout.logicalIndexes) {
         LogicalIndexDef l;
         l.number = s.number;
         l.realIndex = s.realIndex;

@@ -61,11 +61,13 @@ class ReliabilityTest : public TransferTest {
         }
         return std::nullopt;
     }
-    // 2000 rows of Table1 whose texts need new pages long before the run ends.
-    void manyRows() {
+    // Rows for Table1 whose texts need new pages long before the run ends.
+    void manyRows(int count = 2000) {
         source("CREATE TABLE Table1 (A TEXT, B TEXT, I INTEGER)");
         source(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999)"
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+            std::to_string(count - 1) +
+            ")"
             " INSERT INTO Table1 SELECT printf('Zeile %04d', i), printf('%.90c', 'x'), 1 FROM n");
     }
     std::string firstRows(int rows) const {
@@ -99,9 +101,9 @@ TEST_F(ReliabilityTest, FullDiskEndsTheRunWithTheLastCompletedFlushOnDisk) {
         << jet::toUtf8(failure->description);
     const std::u16string line = u"Fehler 3026: " + failure->description;
     EXPECT_EQ(window.list.back(), line);
-    // The failure is the log file's last line: the run ended there.
+    // The failure is the log file's last line, the block's closing empty line after it.
     const std::string log = logBytes();
-    const std::string lastLine = engine::encodeCp1252(line) + "\r\n";
+    const std::string lastLine = engine::encodeCp1252(line) + "\r\n\r\n";
     ASSERT_GE(log.size(), lastLine.size());
     EXPECT_EQ(log.substr(log.size() - lastLine.size()), lastLine);
     EXPECT_EQ(checkTarget(), "");
@@ -113,7 +115,7 @@ TEST_F(ReliabilityTest, FullDiskEndsTheRunWithTheLastCompletedFlushOnDisk) {
 // A file a few pages short of 2 GB (the gap sparse, so it costs no disk): the row that would
 // pass the limit is refused with 3633, and the rows of the last completed flush stay.
 TEST_F(ReliabilityTest, TwoGigabyteLimitEndsTheRunWithDatabaseFull) {
-    manyRows();
+    manyRows(20000);
     std::filesystem::resize_file(target(), uintmax_t{jet::kMaxPages - 8} * jet::kPageSize);
     const std::optional<RunFailure> failure = failingRun();
     ASSERT_TRUE(failure.has_value()) << "the run did not fail";

@@ -33,8 +33,7 @@ NewColumn column(std::u16string name, ColumnType type, uint16_t length = 0) {
 }
 
 TEST(TableLayout, ColumnsAndIndexesAsAccessLaysThemOut) {
-    NewTable t;
-    t.name = u"T";
+    NewTable t{u"Tabelle", {}, {}, {}};
     t.columns = {column(u"id", ColumnType::Long), column(u"name", ColumnType::Text, 100),
                  column(u"flag", ColumnType::Boolean), column(u"amount", ColumnType::Currency),
                  column(u"note", ColumnType::Memo)};
@@ -75,10 +74,8 @@ TEST(TableLayout, ColumnsAndIndexesAsAccessLaysThemOut) {
     bad = t;
     bad.columns.push_back(column(u"NAME", ColumnType::Long));
     EXPECT_EQ(errorOf([&] { layoutTable(bad); }), int(ErrorCode::DuplicateFieldName));
-    EXPECT_EQ(errorOf([&] {
-                  layoutTable(NewTable{u"empty", {}, {}, {}});
-              }),
-              int(ErrorCode::InvalidArgument));
+    const NewTable empty{u"leer", {}, {}, {}};
+    EXPECT_EQ(errorOf([&] { layoutTable(empty); }), int(ErrorCode::InvalidArgument));
 }
 
 TEST(NewField, SizesAndRefusedSettingsLeaveTheFieldUsable) {
