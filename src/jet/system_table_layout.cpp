@@ -73,43 +73,43 @@ const TableSpec& objectsSpec() {
 
 const TableSpec& acesSpec() {
     static const TableSpec layout{{{u"ACM", T::Long, 2, 4, kSysFixed},
-                                 {u"FInheritable", T::Boolean, 3, 1, kSysFixed},
-                                 {u"ObjectId", T::Long, 0, 4, kSysFixed},
-                                 {u"SID", T::Binary, 1, 510, kSysSid}},
-                                {{{0}, kIndexJet4 | index_flag::kRequired}},
-                                {{u"ObjectId", 0, 0, LogicalIndexKind::Normal}}};
+                                   {u"FInheritable", T::Boolean, 3, 1, kSysFixed},
+                                   {u"ObjectId", T::Long, 0, 4, kSysFixed},
+                                   {u"SID", T::Binary, 1, 510, kSysSid}},
+                                  {{{0}, kIndexJet4 | index_flag::kRequired}},
+                                  {{u"ObjectId", 0, 0, LogicalIndexKind::Normal}}};
     return layout;
 }
 
 const TableSpec& queriesSpec() {
     static const TableSpec layout{{{u"Attribute", T::Byte, 1, 1, kSysFixed},
-                                 {u"Expression", T::Memo, 5, 0, kSysVariable},
-                                 {u"Flag", T::Integer, 6, 2, kSysFixed},
-                                 {u"LvExtra", T::Long, 7, 4, kSysFixed},
-                                 {u"Name1", T::Text, 3, 510, kSysVariable},
-                                 {u"Name2", T::Text, 4, 510, kSysVariable},
-                                 {u"ObjectId", T::Long, 0, 4, kSysFixed},
-                                 {u"Order", T::Binary, 2, 510, kSysVariable}},
-                                {{{0, 1, 2}, kIndexJet4 | index_flag::kUnique}},
-                                {{u"ObjectIdAttribute", 0, 0, LogicalIndexKind::PrimaryKey}}};
+                                   {u"Expression", T::Memo, 5, 0, kSysVariable},
+                                   {u"Flag", T::Integer, 6, 2, kSysFixed},
+                                   {u"LvExtra", T::Long, 7, 4, kSysFixed},
+                                   {u"Name1", T::Text, 3, 510, kSysVariable},
+                                   {u"Name2", T::Text, 4, 510, kSysVariable},
+                                   {u"ObjectId", T::Long, 0, 4, kSysFixed},
+                                   {u"Order", T::Binary, 2, 510, kSysVariable}},
+                                  {{{0, 1, 2}, kIndexJet4 | index_flag::kUnique}},
+                                  {{u"ObjectIdAttribute", 0, 0, LogicalIndexKind::PrimaryKey}}};
     return layout;
 }
 
 const TableSpec& relationshipsSpec() {
     static const TableSpec layout{{{u"ccolumn", T::Long, 2, 4, kSysFixed},
-                                 {u"grbit", T::Long, 1, 4, kSysFixed},
-                                 {u"icolumn", T::Long, 3, 4, kSysFixed},
-                                 {u"szColumn", T::Text, 5, 510, kSysVariable},
-                                 {u"szObject", T::Text, 4, 510, kSysVariable},
-                                 {u"szReferencedColumn", T::Text, 7, 510, kSysVariable},
-                                 {u"szReferencedObject", T::Text, 6, 510, kSysVariable},
-                                 {u"szRelationship", T::Text, 0, 510, kSysVariable}},
-                                {{{0}, kIndexJet4 | index_flag::kIgnoreNulls},
-                                 {{4}, kIndexJet4 | index_flag::kIgnoreNulls},
-                                 {{6}, kIndexJet4 | index_flag::kIgnoreNulls}},
-                                {{u"szObject", 1, 1, LogicalIndexKind::Normal},
-                                 {u"szReferencedObject", 2, 2, LogicalIndexKind::Normal},
-                                 {u"szRelationship", 0, 0, LogicalIndexKind::Normal}}};
+                                   {u"grbit", T::Long, 1, 4, kSysFixed},
+                                   {u"icolumn", T::Long, 3, 4, kSysFixed},
+                                   {u"szColumn", T::Text, 5, 510, kSysVariable},
+                                   {u"szObject", T::Text, 4, 510, kSysVariable},
+                                   {u"szReferencedColumn", T::Text, 7, 510, kSysVariable},
+                                   {u"szReferencedObject", T::Text, 6, 510, kSysVariable},
+                                   {u"szRelationship", T::Text, 0, 510, kSysVariable}},
+                                  {{{0}, kIndexJet4 | index_flag::kIgnoreNulls},
+                                   {{4}, kIndexJet4 | index_flag::kIgnoreNulls},
+                                   {{6}, kIndexJet4 | index_flag::kIgnoreNulls}},
+                                  {{u"szObject", 1, 1, LogicalIndexKind::Normal},
+                                   {u"szReferencedObject", 2, 2, LogicalIndexKind::Normal},
+                                   {u"szRelationship", 0, 0, LogicalIndexKind::Normal}}};
     return layout;
 }
 

@@ -138,9 +138,9 @@ TEST_F(HostileInputTest, LongValuesAreStoredWholeOrReportedPastTheirLimit) {
     EXPECT_EQ(checkTarget(), "");
     const auto reader =
         std::filesystem::path(__FILE__).parent_path().parent_path() / "tools/mdb_reader_export.mjs";
-    const std::string lengths =
-        runCommand("node --max-old-space-size=4096 '" + reader.string() + "' '" +
-                   target().string() + "' Gross | awk -F, 'NR>1{print $1, length($2), length($3)}'");
+    const std::string lengths = runCommand(
+        "node --max-old-space-size=4096 '" + reader.string() + "' '" + target().string() +
+        "' Gross | awk -F, 'NR>1{print $1, length($2), length($3)}'");
     // text and hex in their quotes; the refused values leave their fields empty
     EXPECT_EQ(lengths, "1 8000002 33554432\n2 0 0\n");
 }
