@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "jet/catalog.h"
 #include "jet/data_page_writer.h"
 #include "jet/errors.h"
 #include "jet/header_writer.h"
@@ -26,9 +27,9 @@ namespace {
 
 // Catalog ids Jet gives its containers and the database object.
 constexpr int32_t kContainersParent = 0x0F000000;
-constexpr int32_t kTablesContainer = 0x0F000001;
+using catalog_layout::kTablesContainer;
 constexpr int32_t kDatabasesContainer = 0x0F000002;
-constexpr int32_t kRelationshipsContainer = 0x0F000003;
+using catalog_layout::kRelationshipsContainer;
 constexpr int32_t kDatabaseObject = 0x10000000;
 constexpr int32_t kSystemObject = int32_t(0x80000000u);
 constexpr int16_t kTypeTable = 1;
