@@ -1,6 +1,11 @@
 #include "jet/data_page_writer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
+
+#include "jet/data_page_rewrite.h"
 
 namespace jet {
 
@@ -14,6 +19,28 @@ size_t nextRowEnd(ByteView page, uint16_t rows) {
     return page.u16(kRowOffsets + (size_t{rows} - 1) * kRowOffsetSize) & kOffsetMask;
 }
 
+bool newSlotFits(ByteView page, size_t length) {
+    const uint16_t rows = page.u16(kRowCount);
+    if (rows >= kMaxRowsPerPage || page.u16(kFreeSpace) < rowSpace(length)) return false;
+    const size_t end = nextRowEnd(page, rows);
+    const size_t tableEnd = kRowOffsets + (size_t{rows} + 1) * kRowOffsetSize;
+    return end >= length && end - length >= tableEnd;
+}
+
+// A deleted row that holds no bytes any more: nothing refers to it, so its slot may carry a
+// new row.
+std::optional<uint8_t> emptySlot(ByteView page) {
+    const uint16_t rows = std::min<uint16_t>(page.u16(kRowCount), kMaxRowsPerPage);
+    size_t end = kPageSize;
+    for (uint16_t r = 0; r < rows; ++r) {
+        const uint16_t word = page.u16(kRowOffsets + size_t{r} * kRowOffsetSize);
+        const size_t start = word & kOffsetMask;
+        if ((word & kDeletedFlag) && start == end) return static_cast<uint8_t>(r);
+        end = start;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void formatDataPage(uint8_t* page, uint32_t owner) {
@@ -24,15 +51,20 @@ void formatDataPage(uint8_t* page, uint32_t owner) {
 }
 
 bool rowFits(ByteView page, size_t length) {
-    const uint16_t rows = page.u16(kRowCount);
-    if (rows >= kMaxRowsPerPage || page.u16(kFreeSpace) < rowSpace(length)) return false;
-    const size_t end = nextRowEnd(page, rows);
-    const size_t tableEnd = kRowOffsets + (size_t{rows} + 1) * kRowOffsetSize;
-    return end >= length && end - length >= tableEnd;
+    if (newSlotFits(page, length)) return true;
+    if (page.u16(kFreeSpace) < length) return false;
+    std::optional<uint8_t> slot = emptySlot(page);
+    return slot && replacementFits(page, *slot, length);
 }
 
 AddedRow addRow(uint8_t* page, size_t length) {
     ByteView view({page, kPageSize}, 0);
+    if (!newSlotFits(view, length)) {
+        const uint8_t slot = emptySlot(view).value();
+        std::vector<uint8_t> zeros(length), scratch;
+        replaceRow(page, slot, zeros, 0, scratch);
+        return AddedRow{slot, page + DataPage(view).slot(slot).start};
+    }
     const uint16_t rows = view.u16(kRowCount);
     const auto start = static_cast<uint16_t>(nextRowEnd(view, rows) - length);
     putU16(page + kRowOffsets + size_t{rows} * kRowOffsetSize, start);

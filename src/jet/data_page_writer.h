@@ -1,6 +1,8 @@
 // Adding rows to a data page (table rows and long-value rows alike): the row goes directly
 // below the lowest row, its start into the next offset slot, and the free-space field keeps
-// 4096 - 14 - (bytes of all rows) - 2 * (row count), deleted rows included.
+// 4096 - 14 - (bytes of all rows) - 2 * (row count), deleted rows included. A page out of slots
+// takes the row into the slot of a deleted row whose bytes were given up (see row_release.h),
+// so catalog pages that see rows come and go are used again rather than left full of husks.
 #pragma once
 
 #include <cstddef>
@@ -28,9 +30,10 @@ constexpr size_t rowSpace(size_t length) {
     return length + data_page_layout::kRowOffsetSize;
 }
 
-// True when a row of `length` bytes can be added to the data page `page`: a free row slot, room
-// by the free-space field, and room between the offset table and the lowest row (a page whose
-// last row has a malformed start is never added to).
+// True when a row of `length` bytes can be added to the data page `page`: a new row slot with
+// room by the free-space field and between the offset table and the lowest row (a page whose
+// last row has a malformed start is never added to), or else an empty deleted slot and room
+// for the bytes.
 bool rowFits(ByteView page, size_t length);
 
 struct AddedRow {
@@ -38,7 +41,8 @@ struct AddedRow {
     uint8_t* bytes = nullptr;  // `length` bytes for the caller to fill
 };
 
-// Adds a row of `length` bytes and returns where to write it. REQUIRES: rowFits(page, length).
+// Adds a row of `length` bytes (zero-filled) and returns where to write it; a new slot when one
+// fits, else the first empty deleted slot. REQUIRES: rowFits(page, length).
 AddedRow addRow(uint8_t* page, size_t length);
 
 // Gives a data page (or long-value page) back to the allocator, zeroed first: a page the

@@ -88,8 +88,7 @@ uint32_t LongValueWriter::newPage() {
 
 bool LongValueWriter::isFull(uint32_t page) {
     ByteView bytes = file_.page(page);
-    return bytes.u16(data_page_layout::kRowCount) >= data_page_layout::kMaxRowsPerPage ||
-           bytes.u16(data_page_layout::kFreeSpace) < rowSpace(kSmallestOutOfRow);
+    return !rowFits(bytes, kSmallestOutOfRow);
 }
 
 // The last page of the free-space map that is one of the column's long-value pages.

@@ -101,8 +101,7 @@ bool TableWriter::isDataPageOfTable(ByteView page) const {
 
 bool TableWriter::isFull(uint32_t page) {
     ByteView bytes = file_.page(page);
-    return bytes.u16(data_page_layout::kRowCount) >= data_page_layout::kMaxRowsPerPage ||
-           bytes.u16(data_page_layout::kFreeSpace) < rowSpace(encoder_.minimumRowSize());
+    return !rowFits(bytes, encoder_.minimumRowSize());
 }
 
 // The last page of the free-space map that is one of the table's data pages.
