@@ -51,6 +51,16 @@ void applyCursorSettings(const Statement& statement, const CursorSettings& setti
     if (settings.type) {
         statement.setAttribute(SQL_ATTR_CURSOR_TYPE, odbcCursorType(*settings.type),
                                "Der Treiber lehnt den Cursortyp ab");
+        // A driver without keyset or dynamic cursors offers a static one, a snapshot it builds
+        // in full before the first row (SQLite holds the whole table in memory) and which sees
+        // no change of others either. Read once front to back, a forward-only cursor gives
+        // the same rows and lets such a driver stream them.
+        bool scrolling =
+            settings.type == ResultsetType::Keyset || settings.type == ResultsetType::Dynamic;
+        if (scrolling && statement.attribute(SQL_ATTR_CURSOR_TYPE) == SQL_CURSOR_STATIC) {
+            statement.setAttribute(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY,
+                                   "Der Treiber lehnt den Cursortyp ab");
+        }
     }
     if (settings.lockType) {
         statement.setAttribute(SQL_ATTR_CONCURRENCY, odbcConcurrency(*settings.lockType),

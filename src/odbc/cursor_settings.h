@@ -21,6 +21,9 @@ CursorSettings effectiveRequest(CursorSettings requested, bool noCursor);
 
 // Sets SQL_ATTR_CURSOR_TYPE, then SQL_ATTR_CONCURRENCY (the order ODBC asks for, since the type
 // may change the concurrency). Substitutions (01S02) are accepted; a refusal throws Error.
+// A keyset or dynamic cursor the driver would replace by a static one when it is set becomes
+// forward-only instead: result sets are read once, in order, and a static cursor is one the
+// driver may have to hold in full.
 void applyCursorSettings(const Statement& statement, const CursorSettings& settings);
 
 // The cursor type and concurrency the driver actually uses, after execution.

@@ -4,15 +4,18 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <exception>
+#include <stop_token>
 #include <utility>
 #include <vector>
 
 #include "odbc/cell_format.h"
-#include "odbc/column_value.h"
 #include "odbc/cursor_settings.h"
-#include "odbc/diagnostics.h"
+#include "odbc/fetch_ahead.h"
 #include "odbc/fetch_plan.h"
+#include "odbc/row_block.h"
 #include "odbc/row_buffer.h"
+#include "odbc/row_reader.h"
 #include "odbc/statement.h"
 
 namespace odbc {
@@ -32,29 +35,33 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+// Rows one block holds at least when a fetch brings fewer, and the bytes of values after which
+// a block takes no further row: a hand-over every few hundred rows costs nothing measurable,
+// and two blocks of long values stay small.
+constexpr size_t kMinBlockRows = 256;
+constexpr size_t kBlockBudgetBytes = size_t{4} << 20;
+
 struct Resultset::State {
     State(std::shared_ptr<ConnectionState> connection, const std::string& sql,
           CursorSettings requested);
 
-    void prepareBuffer();
-    bool fetchBlock();
+    void prepareReading();
     void settle();
 
     Statement statement;
     ResultsetType type = ResultsetType::ForwardOnly;
     LockType lockType = LockType::ReadOnly;
     std::vector<ColumnInfo> columns;
-    std::unique_ptr<RowBuffer> buffer;
-    std::vector<Value> values;  // per column, kept from row to row for their storage
-    std::vector<char> ready;    // values[i] holds the current row's value
+    size_t rowsPerFetch = 1;
     const Value null;
-    size_t row = 0;          // of the current block
-    bool exhausted = false;  // SQLFetch has said SQL_NO_DATA
+    // Declared in this order so that the fetching thread stops before what it uses goes.
+    std::unique_ptr<RowBuffer> buffer;
+    std::unique_ptr<RowReader> reader;
+    std::unique_ptr<FetchAhead> ahead;
+    const RowBlock* block = nullptr;  // the reader's block; rows of others are not touched
+    size_t row = 0;                   // of `block`
     bool eof = true;
     bool onRow = false;  // false after a row failed to load
-    // The block's diagnostics when a row of it failed: later SQLSetPos and SQLGetData calls
-    // would clear them before the cursor reaches that row.
-    std::vector<DiagnosticRecord> rowProblems;
 };
 
 Resultset::State::State(std::shared_ptr<ConnectionState> connection, const std::string& sql,
@@ -67,11 +74,11 @@ Resultset::State::State(std::shared_ptr<ConnectionState> connection, const std::
     lockType = grantedLockType(statement);
     columns = describeColumns(statement);
     if (columns.empty()) return;  // no result set (DDL, UPDATE): nothing to read
-    prepareBuffer();
+    prepareReading();
     settle();
 }
 
-void Resultset::State::prepareBuffer() {
+void Resultset::State::prepareReading() {
     const ConnectionState& shared = statement.connection();
     std::vector<CellFormat> formats;
     for (const ColumnInfo& column : columns) {
@@ -80,50 +87,37 @@ void Resultset::State::prepareBuffer() {
     FetchPlan plan = planFetch(formats, abilitiesOf(shared));
     buffer = std::make_unique<RowBuffer>(std::move(formats), std::move(plan));
     buffer->bind(statement);
-    values.resize(columns.size());
-    ready.assign(columns.size(), 0);
+    reader = std::make_unique<RowReader>(statement, *buffer);
+    const size_t blockRows = std::max(kMinBlockRows, buffer->rowsPerFetch());
+    ahead = std::make_unique<FetchAhead>(
+        columns.size(), [this, blockRows](RowBlock& into, std::stop_token stop) {
+            reader->fill(into, blockRows, kBlockBudgetBytes, std::move(stop));
+        });
+    block = &ahead->start();
+    // The first fetch has settled the row array size; the fetching thread changes it no more.
+    rowsPerFetch = buffer->rowsPerFetch();
 }
 
-bool Resultset::State::fetchBlock() {
-    row = 0;
-    if (exhausted) return false;
-    SQLRETURN rc = buffer->fetch(statement);
-    if (rc == SQL_NO_DATA) {
-        exhausted = true;
-        return false;
-    }
-    statement.check(rc, "Das Lesen der nächsten Zeilen ist fehlgeschlagen");
-    rowProblems.clear();
-    for (size_t i = 0; rc == SQL_SUCCESS_WITH_INFO && i < buffer->rowsFetched(); ++i) {
-        if (buffer->rowStatus(i) != SQL_ROW_ERROR) continue;
-        rowProblems = readDiagnostics(statement.handle());
-        redact(rowProblems, statement.connection().secret);
-        break;
-    }
-    if (buffer->rowsFetched() == 0) exhausted = true;  // a driver that says success for nothing
-    return buffer->rowsFetched() > 0;
-}
-
-// Moves from `row` to the first readable row at or after it, fetching as needed.
+// Moves from `row` to the next row of the blocks, taking the next block as needed, and throws
+// the error of a row that could not be read when it gets there.
 void Resultset::State::settle() {
     onRow = false;
     for (;;) {
-        if (row >= buffer->rowsFetched() && !fetchBlock()) {
-            eof = true;
+        if (row >= block->rows()) {
+            if (!block->last()) {
+                block = &ahead->next();
+                row = 0;
+                continue;
+            }
+            eof = true;  // also after a failed fetch: nothing is read after it
+            if (block->endError()) std::rethrow_exception(block->endError());
             return;
         }
-        SQLUSMALLINT status = buffer->rowStatus(row);
-        if (status == SQL_ROW_DELETED || status == SQL_ROW_NOROW) {
-            ++row;
-            continue;
-        }
         eof = false;
-        if (status == SQL_ROW_ERROR) {
+        if (const std::exception_ptr& failure = block->rowError(row)) {
             ++row;  // the next moveNext goes on after it
-            throw Error("Eine Zeile ließ sich nicht lesen", rowProblems);
+            std::rethrow_exception(failure);
         }
-        buffer->loadRow(statement, row);
-        std::fill(ready.begin(), ready.end(), 0);
         onRow = true;
         return;
     }
@@ -190,13 +184,8 @@ const Value& Resultset::value(size_t index) {
     State& s = state();
     column(index);  // range check
     if (s.eof || !s.onRow) throw Error("Es gibt keinen aktuellen Datensatz", "24000");
-    CellView cell = s.buffer->cell(index);
-    if (cell.null) return s.null;
-    if (!s.ready[index]) {
-        assignValue(s.values[index], s.buffer->format(index).kind, cell.data, cell.length);
-        s.ready[index] = 1;
-    }
-    return s.values[index];
+    if (s.block->isNull(s.row, index)) return s.null;
+    return s.block->value(s.row, index);
 }
 
 ResultsetType Resultset::type() const {
@@ -206,8 +195,7 @@ LockType Resultset::lockType() const {
     return state().lockType;
 }
 size_t Resultset::rowsPerFetch() const {
-    const State& s = state();
-    return s.buffer ? s.buffer->rowsPerFetch() : 1;
+    return state().rowsPerFetch;
 }
 
 }  // namespace odbc

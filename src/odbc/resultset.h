@@ -2,8 +2,10 @@
 // moveNext(), and the current row's columns by index or by name.
 //
 // Behind the row-at-a-time interface rows come in row arrays of bound columns where the driver
-// allows it (see fetch_plan.h); long values are read in full with SQLGetData. Buffers are
-// reused from row to row.
+// allows it (see fetch_plan.h); long values are read in full with SQLGetData. A thread of the
+// result set's own fetches the next block of rows while the caller works through the current
+// one (fetch_ahead.h); it alone uses the statement until the result set is closed or
+// destroyed, which stops it. Storage is reused from block to block.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +36,8 @@ class Resultset {
     bool eof() const;
     // Moves to the next row. Throws Error 24000 at eof, or the driver's error for a row that
     // could not be read; after such an error there is no current row until the next moveNext.
+    // When the fetch of further rows failed as a whole, its error comes after the last row read
+    // and eof() is true from then on.
     void moveNext();
     // Frees the statement. Further calls but eof() and isOpen() throw.
     void close();

@@ -52,8 +52,10 @@ TestSources::TestSources() {
     fs::path dir = pattern;
     write(dir / "odbcinst.ini",
           std::string("[SQLite3 test]\nDriver=") + kSqliteDriver + "\n" + postgresIni(true));
-    write(dir / "odbc.ini", std::string("[") + kSqliteDsn + "]\nDriver=SQLite3 test\nDatabase=" +
-                                (dir / "test.db").string() + "\n" + postgresIni(false));
+    const std::string database = "Driver=SQLite3 test\nDatabase=" + (dir / "test.db").string();
+    write(dir / "odbc.ini", std::string("[") + kSqliteDsn + "]\n" + database + "\n[" +
+                                kSqliteStepDsn + "]\n" + database + "\nStepAPI=1\n" +
+                                postgresIni(false));
     setenv("ODBCSYSINI", dir.c_str(), 1);
     setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
     directory_ = dir.string();

@@ -10,6 +10,9 @@
 namespace odbc_test {
 
 constexpr const char* kSqliteDsn = "sqlvantor_lite";
+// The same database with StepAPI=1: the driver steps through a forward-only result instead of
+// loading it whole at execution, so errors of a row arrive when it is fetched.
+constexpr const char* kSqliteStepDsn = "sqlvantor_lite_step";
 
 // Log-on for the throwaway PostgreSQL server.
 struct PostgresLogin {

@@ -1,0 +1,75 @@
+#include "odbc/row_reader.h"
+
+#include <sqlext.h>
+
+#include <exception>
+
+#include "odbc/diagnostics.h"
+#include "odbc/statement.h"
+
+namespace odbc {
+
+// Fetches the next rows into the buffer. False, with the block finished, at the end of the
+// result or when the fetch failed.
+bool RowReader::fetchBlock(RowBlock& block) {
+    row_ = 0;
+    try {
+        SQLRETURN rc = buffer_.fetch(statement_);
+        if (rc != SQL_NO_DATA) {
+            statement_.check(rc, "Das Lesen der nächsten Zeilen ist fehlgeschlagen");
+            rowProblems_.clear();
+            for (size_t i = 0; rc == SQL_SUCCESS_WITH_INFO && i < buffer_.rowsFetched(); ++i) {
+                if (buffer_.rowStatus(i) != SQL_ROW_ERROR) continue;
+                rowProblems_ = readDiagnostics(statement_.handle());
+                redact(rowProblems_, statement_.connection().secret);
+                break;
+            }
+            // A driver that says success for nothing has nothing more either.
+            if (buffer_.rowsFetched() > 0) return true;
+        }
+        block.finish();
+    } catch (...) {
+        // A failed fetch leaves the cursor where the driver pleases: nothing after it is read.
+        block.finish(std::current_exception());
+    }
+    ended_ = true;
+    return false;
+}
+
+void RowReader::addRow(RowBlock& block) {
+    const size_t row = row_++;
+    block.beginRow();
+    if (buffer_.rowStatus(row) == SQL_ROW_ERROR) {
+        block.failRow(
+            std::make_exception_ptr(Error("Eine Zeile ließ sich nicht lesen", rowProblems_)));
+        return;
+    }
+    try {
+        buffer_.loadRow(statement_, row);
+        for (size_t column = 0; column < block.columns(); ++column) {
+            block.setCell(column, buffer_.format(column).kind, buffer_.cell(column));
+        }
+    } catch (...) {
+        block.failRow(std::current_exception());
+    }
+}
+
+void RowReader::fill(RowBlock& block, size_t maxRows, size_t maxBytes, std::stop_token stop) {
+    block.clear();
+    if (ended_) {
+        block.finish();
+        return;
+    }
+    while (block.rows() < maxRows && (block.rows() == 0 || block.bytes() < maxBytes) &&
+           !stop.stop_requested()) {
+        if (row_ >= buffer_.rowsFetched() && !fetchBlock(block)) return;
+        SQLUSMALLINT status = buffer_.rowStatus(row_);
+        if (status == SQL_ROW_DELETED || status == SQL_ROW_NOROW) {
+            ++row_;
+            continue;
+        }
+        addRow(block);
+    }
+}
+
+}  // namespace odbc

@@ -1,0 +1,93 @@
+// The hand-over between the fetching thread and the reader, with fills that need no driver:
+// blocks arrive in order and whole, and destruction never hangs or outlives what it stops.
+#include "odbc/fetch_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace odbc {
+namespace {
+
+const ValueKind kInt = ValueKind::Integer;
+
+// Fills blocks of `perBlock` rows numbered on from 0, one Integer column, until `total`.
+struct Counting {
+    int32_t total;
+    int32_t perBlock;
+    std::shared_ptr<std::atomic<int32_t>> next = std::make_shared<std::atomic<int32_t>>(0);
+
+    void operator()(RowBlock& block, const std::stop_token&) const {
+        block.clear();
+        for (int32_t i = 0; i < perBlock && *next < total; ++i) {
+            int32_t n = (*next)++;
+            block.beginRow();
+            block.setCell(0, kInt, {reinterpret_cast<const unsigned char*>(&n), sizeof n, false});
+        }
+        if (*next == total) block.finish();
+    }
+};
+
+TEST(FetchAhead, BlocksArriveInOrderAndStayIntactWhileHeld) {
+    Counting fill{10000, 7};
+    FetchAhead ahead(1, fill);
+    const RowBlock* block = &ahead.start();
+    int32_t expected = 0;
+    for (;;) {
+        // Give the producer time to run ahead: it must not touch the block held here.
+        if (expected % 700 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (size_t row = 0; row < block->rows(); ++row) {
+            ASSERT_EQ(block->value(row, 0), Value(expected++));
+        }
+        if (block->last()) break;
+        block = &ahead.next();
+    }
+    EXPECT_EQ(expected, 10000);
+}
+
+TEST(FetchAhead, SmallResultNeedsNoThreadAndLargeOneStopsWhenAbandoned) {
+    Counting small{3, 100};
+    FetchAhead once(1, small);
+    EXPECT_TRUE(once.start().last());
+
+    // Abandoned after the first block, while the producer waits with a filled one, and while
+    // it is still filling: destruction returns in all cases.
+    for (int held : {0, 1, 2}) {
+        Counting endless{1 << 30, 50};
+        auto ahead = std::make_unique<FetchAhead>(1, endless);
+        ahead->start();
+        for (int i = 0; i < held; ++i) ahead->next();
+        ahead.reset();
+        int32_t stoppedAt = *endless.next;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_EQ(*endless.next, stoppedAt) << "filling went on after destruction";
+    }
+}
+
+TEST(FetchAhead, FillInProgressEndsOnStopAndThrownErrorsReachTheReader) {
+    std::atomic<bool> entered = false;
+    {
+        FetchAhead ahead(1, [&](RowBlock& block, const std::stop_token& stop) {
+            block.clear();
+            if (!entered.exchange(true)) return;  // the first block: empty, not last
+            while (!stop.stop_requested()) std::this_thread::yield();
+        });
+        ahead.start();
+        while (!entered) std::this_thread::yield();
+    }  // must not hang
+
+    FetchAhead failing(1, [](RowBlock& block, const std::stop_token&) {
+        block.clear();
+        throw std::runtime_error("kein Speicher");
+    });
+    const RowBlock& block = failing.start();
+    EXPECT_TRUE(block.last());
+    EXPECT_THROW(std::rethrow_exception(block.endError()), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace odbc
