@@ -34,6 +34,8 @@ inline constexpr uint8_t kDecimalPositiveKey = 0xFF;
 // the database default, which is the same order.
 inline constexpr uint16_t kGeneralLegacyLcid = 1033;
 inline constexpr uint8_t kGeneralLegacyVersion = 0;
+// Bytes reserved for a key up front: numbers and short texts fit.
+inline constexpr size_t kKeyReserve = 64;
 
 void invertFrom(std::vector<uint8_t>& out, size_t start) {
     for (size_t i = start; i < out.size(); ++i) out[i] = static_cast<uint8_t>(~out[i]);
@@ -193,6 +195,7 @@ std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& 
                               std::span<const Value> valuesByNumber) {
     const Value null{};
     std::vector<uint8_t> key;
+    key.reserve(kKeyReserve);  // one allocation for most keys, which are built per row
     for (const IndexColumn& indexColumn : index.columns) {
         const ColumnDef* column = table.columnByNumber(indexColumn.columnNumber);
         if (column == nullptr) {

@@ -81,27 +81,12 @@ void EntryList::insert(size_t at, std::span<const uint8_t> key, RowLocation row,
 }
 
 size_t EntryList::lowerBound(std::span<const uint8_t> k, RowLocation r) const {
-    size_t low = 0, high = size();
-    while (low < high) {
-        const size_t mid = low + (high - low) / 2;
-        if (compareEntries(key(mid), row(mid), k, r) < 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return low;
+    return firstPosition(size(),
+                         [&](size_t i) { return compareEntries(key(i), row(i), k, r) >= 0; });
 }
 
 size_t EntryList::lowerBoundKey(std::span<const uint8_t> k) const {
-    size_t low = 0, high = size();
-    while (low < high) {
-        const size_t mid = low + (high - low) / 2;
-        if (compareKeys(key(mid), k) < 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return low;
+    return firstPosition(size(), [&](size_t i) { return compareKeys(key(i), k) >= 0; });
 }
 
 int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b) {

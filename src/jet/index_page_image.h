@@ -79,6 +79,21 @@ class EntryList {
     std::vector<uint32_t> ends_;  // end of each entry in bytes_
 };
 
+// The first of the positions 0 .. count-1 at which `reached` holds, or count, by binary
+// search. REQUIRES: `reached` is false before that position and true from it on.
+template <typename Reached>
+size_t firstPosition(size_t count, Reached reached) {
+    size_t low = 0, high = count;
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        if (reached(mid))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
+}
+
 // Key order of the tree, then the row pointer: <0, 0 or >0 like memcmp.
 int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b);
 int compareEntries(std::span<const uint8_t> keyA, RowLocation rowA, std::span<const uint8_t> keyB,

@@ -1,9 +1,11 @@
 // The General Legacy text key: the inline sort bytes of every character, then the sections
 // that carry what the inline bytes leave out (accents, unprintable characters, crazy flags).
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -39,20 +41,44 @@ inline constexpr uint8_t kCrazySuffix[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
 inline constexpr uint8_t kCrazyBeforeUnprintable = 0xFF;
 }  // namespace text_key
 
+// A section of a key while it is being built: at most `N` bytes, kept on the stack, since a
+// key is built for every row and each section is bounded by the characters indexed.
+template <size_t N>
+class SectionBytes {
+  public:
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    const uint8_t* begin() const { return bytes_.data(); }
+    const uint8_t* end() const { return bytes_.data() + size_; }
+    uint8_t& back() { return bytes_[size_ - 1]; }
+    void push_back(uint8_t b) { bytes_[size_++] = b; }
+    void pop_back() { --size_; }
+    void append(std::span<const uint8_t> bytes) {
+        std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<ptrdiff_t>(size_));
+        size_ += bytes.size();
+    }
+
+  private:
+    std::array<uint8_t, N> bytes_;
+    size_t size_ = 0;
+};
+
 // The extra-bytes section while it is being built. `chars` counts the characters it accounts
 // for (a placeholder or their own extra bytes); a modifier with nothing to modify becomes a
 // byte of its own, the prefix, which unprintable positions do not count.
+// Per character at most a placeholder and two extra bytes; a modifier adds to a byte or is
+// the one prefix byte.
 struct ExtraSection {
     bool started = false;
-    std::vector<uint8_t> bytes;
+    SectionBytes<text_key::kMaxChars * 3 + 1> bytes;
     int chars = 0;
     int prefix = 0;
 };
 
 struct TextSections {
     ExtraSection extra;
-    std::vector<uint8_t> unprintable;
-    std::vector<uint8_t> crazy;
+    SectionBytes<text_key::kMaxChars * 4> unprintable;  // four bytes per character
+    SectionBytes<text_key::kMaxChars> crazy;            // one flag per character
 };
 
 std::u16string_view indexedPart(std::u16string_view text) {
@@ -66,8 +92,7 @@ void addExtra(ExtraSection& extra, int position, const CharCodes& codes) {
     for (; extra.chars < position; ++extra.chars)
         extra.bytes.push_back(text_key::kExtraPlaceholder);
     if (codes.extraLength > 0) {
-        auto own = codes.extraCodes();
-        extra.bytes.insert(extra.bytes.end(), own.begin(), own.end());
+        extra.bytes.append(codes.extraCodes());
         ++extra.chars;
     } else if (!extra.bytes.empty()) {
         extra.bytes.back() = static_cast<uint8_t>(extra.bytes.back() + codes.extraModifier);
@@ -92,21 +117,23 @@ void addUnprintable(TextSections& sections, int position, uint8_t code) {
     sections.unprintable.push_back(code);
 }
 
-void appendCrazy(std::vector<uint8_t>& out, std::vector<uint8_t> flags) {
+template <typename Flags>
+void appendCrazy(std::vector<uint8_t>& out, Flags flags) {
     while (!flags.empty() && flags.back() == text_key::kCrazyFlagClear) flags.pop_back();
     for (size_t i = 0; i < flags.size(); i += text_key::kCrazyPerByte) {
         uint8_t packed = text_key::kCrazyPrefix;
         for (size_t j = 0; j < text_key::kCrazyPerByte && i + j < flags.size(); ++j) {
-            packed =
-                static_cast<uint8_t>(packed | flags[i + j] << (text_key::kCrazyBits *
-                                                               (text_key::kCrazyPerByte - 1 - j)));
+            packed = static_cast<uint8_t>(
+                packed | flags.begin()[i + j]
+                             << (text_key::kCrazyBits * (text_key::kCrazyPerByte - 1 - j)));
         }
         out.push_back(packed);
     }
     out.insert(out.end(), std::begin(text_key::kCrazySuffix), std::end(text_key::kCrazySuffix));
 }
 
-void trimExtra(std::vector<uint8_t>& bytes) {
+template <typename Bytes>
+void trimExtra(Bytes& bytes) {
     while (!bytes.empty() && bytes.back() <= text_key::kExtraTrimMax) bytes.pop_back();
 }
 
@@ -141,7 +168,7 @@ void writeSections(std::vector<uint8_t>& out, TextSections& sections) {
     out.push_back(text_key::kEndText);
     out.push_back(text_key::kEndText);
     if (hasCrazy) {
-        appendCrazy(out, std::move(sections.crazy));
+        appendCrazy(out, sections.crazy);
         if (hasUnprintable) out.push_back(text_key::kCrazyBeforeUnprintable);
     }
     if (hasUnprintable) {
@@ -153,9 +180,12 @@ void writeSections(std::vector<uint8_t>& out, TextSections& sections) {
 }  // namespace
 
 void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending) {
+    text = indexedPart(text);
+    // Most characters take one inline byte and few of the other sections.
+    out.reserve(out.size() + 2 * text.size() + 16);
     out.push_back(index_key_format::startByte(ascending));
     const size_t body = out.size();
-    TextSections sections = writeInline(out, indexedPart(text));
+    TextSections sections = writeInline(out, text);
     out.push_back(text_key::kEndText);
     writeSections(out, sections);
     if (!ascending) {

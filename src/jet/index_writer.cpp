@@ -38,6 +38,14 @@ size_t balancedCut(size_t count, Size size, Fits fits) {
     throw Error(ErrorCode::RecordTooLarge, "Indexseite lässt sich nicht teilen");
 }
 
+// The cut of `count` items beside item `item`: after it when `after`, else before it, or the
+// other one when that is no cut into two parts; 0 when neither is.
+size_t cutBeside(size_t count, size_t item, bool after) {
+    const size_t preferred = after ? item + 1 : item, other = after ? item : item + 1;
+    if (preferred >= 1 && preferred < count) return preferred;
+    return other >= 1 && other < count ? other : 0;
+}
+
 }  // namespace
 
 IndexWriter::IndexWriter(PageFile& file, PageAllocator& allocator, const TableDefinition& table,
@@ -107,9 +115,9 @@ bool IndexWriter::containsKey(std::span<const uint8_t> key) {
     }
     // Row (0, 0) sorts before every row, so this finds the first entry with the key, if any.
     const uint32_t page = descend(key, RowLocation{});
-    decodeLeaf(page);
-    const size_t at = leaf_.lowerBoundKey(key);
-    return at < leaf_.size() && sameKey(leaf_.key(at), key);
+    stored_.read(file_.page(page));
+    const size_t at = stored_.lowerBoundKey(key);
+    return at < stored_.size() && stored_.keyEquals(at, key);
 }
 
 // ---- Inserting -------------------------------------------------------------------------------
@@ -151,9 +159,11 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
                                  Change& change) {
     change.lastIsNew = false;
     change.newPage = 0;
+    change.inRun = false;
     bool isNew = false;
     if (page == hot_.page && appendToHotLeaf(key, row, isNew)) {
         change.lastIsNew = true;
+        noteInsert(page, hot_.count - 1);
         return isNew;
     }
 
@@ -163,27 +173,46 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     header.tablePage = table_.firstPage;
     header.prevPage = bytes.u32(kPrevPage);
     header.nextPage = bytes.u32(kNextPage);
-    decodeLeaf(page);
+    stored_.read(bytes);
 
-    const size_t before = leaf_.size();
-    const size_t at = leaf_.lowerBound(key, row);
-    if (at < before && compareEntries(leaf_.key(at), leaf_.row(at), key, row) == 0)
+    const size_t before = stored_.size();
+    const size_t at = stored_.lowerBound(key, row);
+    if (at < before && stored_.compare(at, key, row) == 0)
         throw Error(ErrorCode::DuplicateKey, "Indexeintrag für Zeile " + std::to_string(row.row) +
                                                  " auf Seite " + std::to_string(row.page) +
                                                  " ist schon vorhanden");
     const bool equalBefore =
-        at > 0 ? sameKey(leaf_.key(at - 1), key) : neighbourHasKey(header.prevPage, false, key);
+        at > 0 ? stored_.keyEquals(at - 1, key) : neighbourHasKey(header.prevPage, false, key);
     const bool equalAfter =
-        at < before ? sameKey(leaf_.key(at), key) : neighbourHasKey(header.nextPage, true, key);
+        at < before ? stored_.keyEquals(at, key) : neighbourHasKey(header.nextPage, true, key);
     isNew = !equalBefore && !equalAfter;
+    change.lastIsNew = at == before;
+    // An entry close behind or before the last one put into this leaf continues a run. (Rows
+    // added for keys already there are no run: they come to the end of each key's rows, all
+    // over the tree, as random keys do.)
+    Next next = Next::Anywhere;
+    if (page == lastPage_ && at + kNearInsert >= lastAt_ && at <= lastAt_ + kNearInsert)
+        next = at > lastAt_ ? Next::After : Next::Before;
 
+    if (stored_.insert(file_.writablePage(page), at, key, row)) {
+        if (decodedLeaf_ == page) decodedLeaf_ = 0;
+        // Only a leaf that gained a last entry is likely to be appended to next.
+        if (at == before)
+            rememberStoredLeaf(page, header.nextPage);
+        else if (hot_.page == page)
+            hot_.page = 0;
+        noteInsert(page, at);
+        return isNew;
+    }
+
+    decodeLeaf(page);
     leaf_.insert(at, key, row);
     decodedLeaf_ = 0;
-    change.lastIsNew = at == before;
     if (rangeFits(leaf_, 0, leaf_.size())) {
         writeLeaf(page, header.prevPage, header.nextPage, 0, leaf_.size());
         rememberHotLeaf(page, header.nextPage, 0, leaf_.size());
         decodedLeaf_ = page;  // leaf_ is the page again: the next entry here decodes nothing
+        noteInsert(page, at);
         return isNew;
     }
     // Only the ends of the tree take whole pages: a run of entries into a gap between two
@@ -191,8 +220,16 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     const SplitKind kind = at == before && header.nextPage == 0 ? SplitKind::Append
                            : at == 0 && header.prevPage == 0    ? SplitKind::Prepend
                                                                 : SplitKind::Halve;
-    splitLeaf(page, header, kind, at, change);
+    if (kind != SplitKind::Halve) next = Next::Anywhere;
+    change.inRun = next != Next::Anywhere;
+    change.runsUp = next == Next::After;
+    splitLeaf(page, header, kind, at, next, change);
     return isNew;
+}
+
+void IndexWriter::noteInsert(uint32_t page, size_t at) {
+    lastPage_ = page;
+    lastAt_ = at;
 }
 
 // Appends in place when the entry goes after the hot leaf's last one and the page keeps its
@@ -266,15 +303,42 @@ void IndexWriter::rememberHotLeaf(uint32_t page, uint32_t nextPage, size_t begin
     hot_.lastRow = leaf_.row(end - 1);
 }
 
+// As rememberHotLeaf, for the leaf in stored_.
+void IndexWriter::rememberStoredLeaf(uint32_t page, uint32_t nextPage) {
+    const size_t count = stored_.size();
+    hot_.page = page;
+    hot_.nextPage = nextPage;
+    hot_.count = count;
+    hot_.prefix = stored_.prefix();
+    hot_.fullBytes = stored_.fullBytes();
+    hot_.storedBytes = stored_.storedBytes();
+    stored_.key(0, hot_.firstKey);
+    stored_.key(count - 1, hot_.lastKey);
+    hot_.lastRow = stored_.row(count - 1);
+}
+
 // Splits the leaf whose entries, the new one at `at` included, are in leaf_.
 void IndexWriter::splitLeaf(uint32_t page, const IndexPageHeader& header, SplitKind kind, size_t at,
-                            Change& change) {
+                            Next next, Change& change) {
     const size_t count = leaf_.size();
+    auto fits = [&](size_t c) { return rangeFits(leaf_, 0, c) && rangeFits(leaf_, c, count); };
     size_t cut = kind == SplitKind::Append ? count - 1 : kind == SplitKind::Prepend ? 1 : 0;
-    if (kind == SplitKind::Halve)
+    // Inside a run the next entry is expected between the new one and its neighbour on the
+    // run's side. The cut keeps that place on the page with the run's entries and puts what
+    // lies beyond it, which a run into a gap never reaches, on the other: so the pages the run
+    // leaves behind are full, instead of each keeping the same old entries and room.
+    bool beside = false;
+    if (next != Next::Anywhere) {
+        const size_t item = next == Next::After ? at + 1 : at;  // the entry past the place
+        cut = item < count ? cutBeside(count, item, next == Next::After) : 0;
+        beside = cut != 0 && fits(cut);
+        change.hotIsNew = cut == item + 1;
+    }
+    if (kind == SplitKind::Halve && !beside)
         cut = balancedCut(
-            count, [&](size_t i) { return leaf_.entry(i).size(); },
-            [&](size_t c) { return rangeFits(leaf_, 0, c) && rangeFits(leaf_, c, count); });
+            count, [&](size_t i) { return leaf_.entry(i).size(); }, fits);
+    change.inRun = change.inRun && beside;
+    noteInsert(page, at);  // corrected below where the entry moves to another page
 
     if (page == index_.rootPage) {
         // The root stays where it is: its entries move to two new leaves below it.
@@ -285,6 +349,7 @@ void IndexWriter::splitLeaf(uint32_t page, const IndexPageHeader& header, SplitK
             rememberHotLeaf(left, right, 0, cut);
         else
             rememberHotLeaf(right, 0, cut, count);
+        noteInsert(at < cut ? left : right, at < cut ? at : at - cut);
         Node root;
         root.page = page;
         root.childLeaves = 1;
@@ -306,6 +371,7 @@ void IndexWriter::splitLeaf(uint32_t page, const IndexPageHeader& header, SplitK
         writeLeaf(page, header.prevPage, fresh, 0, cut);
         writeLeaf(fresh, page, 0, cut, count);
         rememberHotLeaf(fresh, 0, cut, count);
+        if (at >= cut) noteInsert(fresh, at - cut);
     } else {
         // The new page takes the lower part and goes before this one, so that the parent's
         // entry for this page stays right.
@@ -316,6 +382,7 @@ void IndexWriter::splitLeaf(uint32_t page, const IndexPageHeader& header, SplitK
             rememberHotLeaf(fresh, page, 0, cut);
         else
             rememberHotLeaf(page, header.nextPage, cut, count);
+        noteInsert(at < cut ? fresh : page, at < cut ? at : at - cut);
     }
     change.newPage = fresh;
     change.kind = kind;
@@ -369,7 +436,7 @@ void IndexWriter::applyToNode(const Step& step, std::span<const uint8_t> key, Ro
     if (!changed) return;
     if (nodeFits(n, 0, n.children.size())) return writeNode(n);
     // A split at an end of the tree is one at this node's end too: the kind carries over.
-    splitNode(n, change);
+    splitNode(n, change, slot);
 }
 
 // Fills nodeEntries_ with the entries that children [begin, end) put on a page and returns
@@ -409,12 +476,28 @@ size_t IndexWriter::halveNode(Node& n) {
         [&](size_t c) { return nodeFits(n, 0, c) && nodeFits(n, c, count); });
 }
 
-void IndexWriter::splitNode(Node& n, Change& change) {
+// A split inside a run cuts the node beside the child the run goes on in, as splitLeaf cuts
+// a leaf, and tells the parent which of the two nodes that child is in. 0 when it does not.
+// The child split at `slot`: the new page there, the old one after it.
+size_t IndexWriter::runCut(Node& n, size_t slot, Change& change) {
+    if (!change.inRun) return 0;
+    const size_t count = n.children.size();
+    const size_t hot = change.hotIsNew ? slot : slot + 1;
+    const size_t cut = cutBeside(count, hot, change.runsUp);
+    if (cut == 0 || !nodeFits(n, 0, cut) || !nodeFits(n, cut, count)) {
+        change.inRun = false;
+        return 0;
+    }
+    change.hotIsNew = hot < cut;
+    return cut;
+}
+
+void IndexWriter::splitNode(Node& n, Change& change, size_t slot) {
     const SplitKind kind = change.kind;
     const size_t count = n.children.size();
-    const size_t cut = kind == SplitKind::Append    ? count - 1
-                       : kind == SplitKind::Prepend ? 1
-                                                    : halveNode(n);
+    size_t cut = kind == SplitKind::Append ? count - 1 : kind == SplitKind::Prepend ? 1 : 0;
+    if (kind == SplitKind::Halve) cut = runCut(n, slot, change);
+    if (cut == 0) cut = halveNode(n);
     const int childLeaves = n.childLeaves;
     std::vector<NodeChild> leftChildren(
         std::make_move_iterator(n.children.begin()),
@@ -536,6 +619,7 @@ void IndexWriter::clear() {
     nodes_.clear();
     hot_.page = 0;
     hot_.count = 0;
+    lastPage_ = 0;
 }
 
 }  // namespace jet

@@ -8,14 +8,18 @@
 //
 // Splits follow what Access leaves behind: an entry past the end of the last leaf starts a new
 // leaf of its own and the full one stays as it is, so keys appended in ascending order fill
-// every page (likewise before the start of the first leaf, for descending order); any other
-// split halves the page. Node pages are linked only to siblings with the same parent.
+// every page (likewise before the start of the first leaf, for descending order). Inside the
+// tree, a leaf that overflows while entries arrive next to each other (a run, upwards or
+// downwards) is cut beside the run, so that the pages it leaves behind are full; any other
+// split halves the page, and nodes split the same way. Node pages are linked only to siblings
+// with the same parent.
 //
-// The writer keeps the node pages it has met decoded, so that the way down reads no page, and
-// the leaf it changed last with enough of its state to append to it in place: an entry appended
-// in ascending order costs the new entry's bytes, its mask bit and the free-space field; node
-// pages change only when a leaf splits. The writer assumes it is the only one changing the
-// index while it lives.
+// The writer keeps the node pages it has met decoded, so that the way down reads no page. An
+// entry goes into its leaf in place (LeafEntries) while the page keeps its prefix; only a page
+// that must change its prefix or split is decoded and rewritten. The leaf that gained a last
+// entry is remembered, so that appending in ascending order costs the new entry's bytes, its
+// mask bit and the free-space field. The writer assumes it is the only one changing the index
+// while it lives.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "jet/index_leaf_page.h"
 #include "jet/index_page_image.h"
 #include "jet/page_allocator.h"
 #include "jet/page_file.h"
@@ -101,6 +106,11 @@ class IndexWriter {
     // end likewise to the left (Prepend); anywhere else the page is halved, the lower half
     // going to a new page on the left.
     enum class SplitKind { Append, Prepend, Halve };
+    // Where the entry after the new one is expected: right after it (a run upwards), right
+    // before it (a run downwards), or anywhere.
+    enum class Next { Anywhere, After, Before };
+    // How close to the last insert into a leaf an entry must go to continue a run.
+    static constexpr size_t kNearInsert = 3;
     // What changed in a page's subtree, for its parent: the new entry became its last entry,
     // and/or it was split with a new page beside it (to the right for Append, else to the
     // left); `separator` is then the last entry of the left one of the two.
@@ -108,6 +118,11 @@ class IndexWriter {
         bool lastIsNew = false;
         uint32_t newPage = 0;
         SplitKind kind = SplitKind::Halve;
+        // A split inside a run of entries, which goes on in the new page (`hotIsNew`) or in
+        // the old one: the nodes above are cut beside that page.
+        bool inRun = false;
+        bool runsUp = false;
+        bool hotIsNew = false;
         std::vector<uint8_t> separatorKey;
         RowLocation separatorRow;
     };
@@ -127,9 +142,11 @@ class IndexWriter {
     void decodeLeaf(uint32_t page);
     bool neighbourHasKey(uint32_t page, bool next, std::span<const uint8_t> key);
     void splitLeaf(uint32_t page, const IndexPageHeader& header, SplitKind kind, size_t at,
-                   Change& change);
+                   Next next, Change& change);
     void writeLeaf(uint32_t page, uint32_t prevPage, uint32_t nextPage, size_t begin, size_t end);
     void rememberHotLeaf(uint32_t page, uint32_t nextPage, size_t begin, size_t end);
+    void rememberStoredLeaf(uint32_t page, uint32_t nextPage);
+    void noteInsert(uint32_t page, size_t at);
 
     // Nodes.
     void applyToNode(const Step& step, std::span<const uint8_t> key, RowLocation row,
@@ -137,7 +154,8 @@ class IndexWriter {
     uint32_t listNodeEntries(Node& node, size_t begin, size_t end);
     bool nodeFits(Node& node, size_t begin, size_t end);
     void writeNode(Node& node);
-    void splitNode(Node& node, Change& change);
+    void splitNode(Node& node, Change& change, size_t slot);
+    size_t runCut(Node& node, size_t slot, Change& change);
     size_t halveNode(Node& node);
     void unlinkChildren(Node& left, Node& right);
     void lastEntryBelow(uint32_t page, NodeChild& out);
@@ -167,6 +185,10 @@ class IndexWriter {
     Change change_;
     EntryList leaf_{true};
     uint32_t decodedLeaf_ = 0;  // the page leaf_ holds as it is on disk, 0 for none
+    LeafEntries stored_;        // the leaf being looked at, read in place
+    // Where the last entry went: its leaf and place there (0: none), to recognise runs.
+    uint32_t lastPage_ = 0;
+    size_t lastAt_ = 0;
     EntryList nodeEntries_{false};
     std::vector<uint8_t> boundary_;
     std::vector<uint8_t> newLast_;  // a page's new last key while a removal travels up

@@ -55,6 +55,7 @@ IndexWriter::LeafRemoval IndexWriter::removeFromLeaf(uint32_t page, std::span<co
     std::swap(leaf_, kept_);
     decodedLeaf_ = 0;
     if (hot_.page == page) hot_.page = 0;  // its state no longer matches the page
+    lastPage_ = 0;                         // nor do the places of earlier inserts
 
     if (leaf_.empty() && page != index_.rootPage) {
         releasePage(page, prevPage, nextPage);
@@ -115,6 +116,7 @@ void IndexWriter::propagateLastEntry(size_t level, std::span<const uint8_t> key,
     change_.lastIsNew = true;
     change_.newPage = 0;
     change_.kind = SplitKind::Halve;
+    change_.inRun = false;
     for (size_t l = level; l-- > 0;) {
         if (!change_.lastIsNew && change_.newPage == 0) break;
         applyToNode(path_[l], key, row, change_);
@@ -130,6 +132,7 @@ void IndexWriter::emptyRoot() {
     nodes_.clear();
     hot_.page = 0;
     hot_.count = 0;
+    lastPage_ = 0;
 }
 
 }  // namespace jet

@@ -362,6 +362,38 @@ TEST(IndexWriter, FillingGapsKeepsPagesHalfFull) {
     EXPECT_LE(leaves, 2 * bytes / kEntryCapacity + 2);
 }
 
+// Runs of keys into gaps in the middle of a tree, upwards or downwards, leave the leaves they
+// fill nearly full: a split inside a run is cut beside it, not in the middle.
+TEST(IndexWriter, RunsInsideTheTreeLeaveFullLeaves) {
+    REQUIRE_FIXTURE("bigIndexTestV2000.mdb");
+    uint32_t rows = 0;
+    auto entry = [&rows](uint32_t v) {
+        const uint32_t n = rows++;
+        return IndexEntry{{0x7F, uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)},
+                          {60 + n / 200, uint8_t(n % 200)}};
+    };
+    for (Order order : {Order::Ascending, Order::Descending}) {
+        WritableIndex ix("bigIndexTestV2000.mdb", u"Table1", 0);
+        std::vector<IndexEntry> entries;
+        for (uint32_t v = 0; v < 3000; ++v) entries.push_back(entry(v << 12));
+        insertAll(ix.writer, entries);
+        for (uint32_t gap : {500u, 1500u, 2500u}) {
+            std::vector<IndexEntry> run;
+            for (uint32_t v = 1; v < 4000; ++v) run.push_back(entry(gap << 12 | v));
+            arrange(run, order);
+            insertAll(ix.writer, run, entries);
+            entries.insert(entries.end(), run.begin(), run.end());
+        }
+        const IndexTree tree = expectSoundIndex(ix, entries);
+        // Full leaves hold 602 entries of 6 bytes (3 of the 9 shared); a run leaves behind at
+        // most a few partly filled ones where it starts and ends.
+        size_t leaves = 0;
+        for (const auto& p : tree.pages) leaves += p.leaf;
+        const size_t full = (entries.size() * 6 + kEntryCapacity - 1) / kEntryCapacity;
+        EXPECT_LE(leaves, full + 3 * 3) << "full would be " << full;
+    }
+}
+
 // ---- Emptying --------------------------------------------------------------------------------
 
 TEST(IndexWriter, ClearLeavesOneEmptyLeafAndFreesThePages) {
