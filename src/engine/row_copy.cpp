@@ -101,6 +101,7 @@ struct ColumnTarget {
     std::u16string fieldName;
     bool identity = false;                      // the identity column is never written
     jet::dao::RecordsetField* field = nullptr;  // nullptr until a lookup found it
+    jet::Value value;  // the column's value, its buffers kept from row to row
 };
 
 // One column of the current row into the new record. False when it failed (and was reported).
@@ -113,10 +114,10 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
     }
     std::exception_ptr failure;
     try {
-        jet::Value value = toAccessValue(source.value(column));
+        assignAccessValue(source.value(column), to.value);
         if (!to.identity) {
             if (to.field == nullptr) to.field = &target.Fields(to.fieldName);
-            to.field->SetValue(std::move(value));
+            to.field->SetValue(std::as_const(to.value));
         }
     } catch (...) {
         failure = std::current_exception();

@@ -83,4 +83,50 @@ jet::Value toAccessValue(const odbc::Value& value) {
     return std::visit(Converter{}, value);
 }
 
+namespace {
+
+// The buffer of type T in `out`, emptied; `out` is made to hold one if it holds another type.
+template <typename T>
+T& reusedBuffer(jet::Value& out) {
+    if (auto* held = std::get_if<T>(&out)) return *held;
+    return out.emplace<T>();
+}
+
+template <typename T>
+void assignScalar(jet::Value& out, const T& value) {
+    if (auto* held = std::get_if<T>(&out))
+        *held = value;
+    else
+        out.emplace<T>(value);
+}
+
+bool isAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+void assignAccessValue(const odbc::Value& value, jet::Value& out) {
+    if (auto* text = std::get_if<std::u16string>(&value)) {
+        reusedBuffer<std::u16string>(out).assign(*text);
+    } else if (auto* decimal = std::get_if<odbc::Decimal>(&value);
+               decimal && isAscii(decimal->text)) {
+        reusedBuffer<std::u16string>(out).assign(decimal->text.begin(), decimal->text.end());
+    } else if (auto* bytes = std::get_if<odbc::Bytes>(&value)) {
+        reusedBuffer<jet::Bytes>(out).assign(bytes->begin(), bytes->end());
+    } else if (odbc::isNull(value)) {
+        assignScalar(out, jet::Null{});
+    } else if (auto* i = std::get_if<int32_t>(&value)) {
+        assignScalar(out, *i);
+    } else if (auto* d = std::get_if<double>(&value)) {
+        assignScalar(out, *d);
+    } else if (auto* t = std::get_if<odbc::Timestamp>(&value)) {
+        assignScalar(out, std::get<jet::DateTime>(Converter{}(*t)));
+    } else {
+        out = std::visit(Converter{}, value);
+    }
+}
+
 }  // namespace engine

@@ -12,6 +12,9 @@ namespace engine {
 // and a text field keeps as the server wrote it. Dates, times and time stamps become Jet's
 // days since 30.12.1899 (a time alone lies on that day).
 jet::Value toAccessValue(const odbc::Value& value);
+// The same into `out`, reusing the text or byte buffer it holds: a row loop that keeps one
+// value per column then allocates nothing.
+void assignAccessValue(const odbc::Value& value, jet::Value& out);
 
 // Jet's day number for a calendar date, and the fraction of a day for a time of day.
 double accessDays(int year, unsigned month, unsigned day);

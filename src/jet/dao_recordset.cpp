@@ -78,7 +78,9 @@ RecordsetField::RecordsetField(Recordset& owner, const Field& field)
 
 void RecordsetField::SetValue(const Value& value) {
     owner_->requireEditing();
-    owner_->values_[field_->column().number] = convertForField(field_->column(), value, rules_);
+    const uint16_t number = field_->column().number;
+    assignForField(field_->column(), value, rules_, owner_->values_[number],
+                   owner_->spare_[number]);
 }
 
 void RecordsetField::SetValue(Value&& value) {
@@ -95,6 +97,8 @@ Recordset::Recordset(const TableDef& table, TableInserter& inserter)
     : table_(table), inserter_(inserter) {
     for (const auto& field : table_.GetFields()) fields_.push_back(RecordsetField(*this, field));
     prepareNewRow();
+    values_ = newRow_;
+    spare_.resize(newRow_.size());
 }
 
 void Recordset::prepareNewRow() {
@@ -126,7 +130,14 @@ void Recordset::requireEditing() const {
 void Recordset::AddNew() {
     if (closed_)
         throw Error(ErrorCode::ObjectClosed, "Das Objekt ist ungültig oder nicht mehr festgelegt.");
-    values_ = newRow_;
+    for (size_t i = 0; i < values_.size(); ++i) {
+        Value& value = values_[i];
+        if (auto* held = std::get_if<std::u16string>(&value)) spare_[i] = std::move(*held);
+        if (isNull(newRow_[i]))
+            value.emplace<Null>();
+        else
+            value = newRow_[i];
+    }
     editing_ = true;
 }
 

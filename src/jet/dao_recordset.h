@@ -70,6 +70,9 @@ class Recordset {
     TableInserter& inserter_;
     std::vector<RecordsetField> fields_;
     std::vector<Value> values_;  // by column number
+    // Text buffers the fields' values gave up, by column number, for the next row's text:
+    // a row loop then allocates nothing.
+    std::vector<std::u16string> spare_;
     // What AddNew starts a row with, and the fields Update requires: worked out once from the
     // table copy, so a row costs no property lookups.
     std::vector<Value> newRow_;

@@ -24,6 +24,13 @@ void appendLittleEndian(T value, std::vector<uint8_t>& out) {
 }
 
 template <typename T>
+size_t putLittleEndian(T value, uint8_t* out, size_t room) {
+    if (room < sizeof(T)) return 0;
+    std::memcpy(out, &value, sizeof(T));
+    return sizeof(T);
+}
+
+template <typename T>
 T integerOf(const ColumnDef& column, const Value& value) {
     if (auto* exact = std::get_if<T>(&value)) return *exact;
     return static_cast<T>(
@@ -53,11 +60,7 @@ void appendDecimal(const ColumnDef& column, const Value& value, std::vector<uint
 }
 
 void appendText(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out) {
-    auto* text = std::get_if<std::u16string>(&value);
-    if (text == nullptr) throwWrongKind(column);
-    const size_t limit = column.length / 2;
-    if (text->size() > limit) throwTooLong(column, text->size(), limit);
-    appendStoredText(column, *text, out);
+    appendStoredText(column, fieldText(column, value), out);
 }
 
 void appendBinary(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out) {
@@ -70,6 +73,14 @@ void appendBinary(const ColumnDef& column, const Value& value, std::vector<uint8
 }
 
 }  // namespace
+
+std::u16string_view fieldText(const ColumnDef& column, const Value& value) {
+    auto* text = std::get_if<std::u16string>(&value);
+    if (text == nullptr) throwWrongKind(column);
+    const size_t limit = column.length / 2;
+    if (text->size() > limit) throwTooLong(column, text->size(), limit);
+    return *text;
+}
 
 [[noreturn]] void throwWrongKind(const ColumnDef& column) {
     throw Error(ErrorCode::ConversionFailed, "Der Wert passt nicht zum Datentyp der Spalte „" +
@@ -106,6 +117,27 @@ void appendFieldBytes(const ColumnDef& column, const Value& value, std::vector<u
             return appendText(column, value, out);
         default:
             return appendBinary(column, value, out);  // Binary and unknown types
+    }
+}
+
+size_t writeFixedFieldBytes(const ColumnDef& column, const Value& value, uint8_t* out,
+                            size_t room) {
+    switch (column.type()) {
+        case ColumnType::Byte:
+            return putLittleEndian(integerOf<uint8_t>(column, value), out, room);
+        case ColumnType::Integer:
+            return putLittleEndian(integerOf<int16_t>(column, value), out, room);
+        case ColumnType::Long:
+            return putLittleEndian(integerOf<int32_t>(column, value), out, room);
+        case ColumnType::Currency:
+            return putLittleEndian(currencyValue(column, value).units, out, room);
+        case ColumnType::Single:
+            return putLittleEndian(singleValue(column, value), out, room);
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return putLittleEndian(doubleValue(column, value), out, room);
+        default:
+            return 0;
     }
 }
 

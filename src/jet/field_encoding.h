@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "jet/table_definition.h"
@@ -28,6 +29,15 @@ inline constexpr uint8_t kGuidOrder[kGuidSize] = {3, 2, 1,  0,  5,  4,  7,  6,
 // Throws Error: ConversionFailed, FieldTooSmall (text or binary longer than the column),
 // NumericOverflow (a decimal beyond the column's precision).
 void appendFieldBytes(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out);
+
+// The same for the fixed-size number types (Byte, Integer, Long, Currency, Single, Double,
+// Date/Time), written at `out` with `room` bytes free: returns the bytes written, or 0 for
+// another type or too little room, which appendFieldBytes then handles. Spares a row encoder
+// the copy through a buffer.
+size_t writeFixedFieldBytes(const ColumnDef& column, const Value& value, uint8_t* out, size_t room);
+
+// The text of a Text column's value, checked as appendFieldBytes checks it.
+std::u16string_view fieldText(const ColumnDef& column, const Value& value);
 
 // Raised for a value of a kind the column cannot hold.
 [[noreturn]] void throwWrongKind(const ColumnDef& column);

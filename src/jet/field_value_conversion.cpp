@@ -106,7 +106,23 @@ int64_t integerFor(const Value& value, int64_t min, int64_t max, const ValueLoca
     return *v;
 }
 
+// Below this, neighbouring doubles lie closer together than 1/10,000.
+inline constexpr double kExactUnitsBelow = 1e11;
+
+// The units of a Double whose shortest decimal has at most four places, as money mostly has,
+// without working that decimal out. A whole number of units that reads back as the double is
+// in its rounding interval, and below kExactUnitsBelow no other multiple of 1/10,000 is: so it
+// is the shortest decimal (which has no more places). Nothing for any other double.
+std::optional<int64_t> currencyUnitsOf(double d) {
+    if (!(std::fabs(d) < kExactUnitsBelow)) return std::nullopt;
+    const double units = std::nearbyint(d * 10000.0);
+    if (units / 10000.0 != d) return std::nullopt;
+    return static_cast<int64_t>(units);
+}
+
 Currency currencyFor(const Value& value, const ValueLocale& locale) {
+    if (auto* d = std::get_if<double>(&value))
+        if (auto units = currencyUnitsOf(*d)) return Currency{*units};
     const auto units = exactUnits(exactAt(value, decimal_format::kCurrencyScale, locale));
     if (!units) throwNumericOverflow();
     return Currency{*units};
@@ -212,12 +228,20 @@ std::u16string textFor(const Value& value, const ValueLocale& locale) {
     throwConversionFailed();
 }
 
-Value checkedText(const ColumnDef& column, std::u16string text, const FieldRules& rules) {
+bool isTextColumn(const ColumnDef& column) {
+    return column.type() == ColumnType::Text || column.type() == ColumnType::Memo;
+}
+
+void checkText(const ColumnDef& column, std::u16string_view text, const FieldRules& rules) {
     if (text.empty() && !rules.allowZeroLength) throwZeroLength(fieldName(column, rules));
     const size_t limitBytes = column.type() == ColumnType::Memo
                                   ? size_t{long_value_layout::kMaxWrittenLength}
                                   : size_t{column.length};
     if (text.size() > limitBytes / kBytesPerChar) throwFieldTooSmall();
+}
+
+Value checkedText(const ColumnDef& column, std::u16string text, const FieldRules& rules) {
+    checkText(column, text, rules);
     return text;
 }
 
@@ -263,34 +287,51 @@ Guid guidFor(const Value& value) {
 }
 
 // A value that already has the field's own type needs no conversion, only the checks the
-// general path would make; nullptr when it has another type. Rows mostly come this way.
-const Value* ownTypeValue(const ColumnDef& column, const Value& assigned) {
+// general path would make: calls `take` with it and returns true, or returns false when it has
+// another type. Rows mostly come this way.
+template <typename Take>
+bool withOwnType(const ColumnDef& column, const Value& assigned, Take&& take) {
+    auto pass = [&take](const auto* v) {
+        if (v) take(*v);
+        return v != nullptr;
+    };
     switch (column.type()) {
         case ColumnType::Boolean:
-            return std::holds_alternative<bool>(assigned) ? &assigned : nullptr;
+            return pass(std::get_if<bool>(&assigned));
         case ColumnType::Byte:
-            return std::holds_alternative<uint8_t>(assigned) ? &assigned : nullptr;
+            return pass(std::get_if<uint8_t>(&assigned));
         case ColumnType::Integer:
-            return std::holds_alternative<int16_t>(assigned) ? &assigned : nullptr;
+            return pass(std::get_if<int16_t>(&assigned));
         case ColumnType::Long:
-            return std::holds_alternative<int32_t>(assigned) ? &assigned : nullptr;
+            return pass(std::get_if<int32_t>(&assigned));
         case ColumnType::Currency:
-            return std::holds_alternative<Currency>(assigned) ? &assigned : nullptr;
+            return pass(std::get_if<Currency>(&assigned));
         case ColumnType::Single: {
             auto* f = std::get_if<float>(&assigned);
-            return f && std::isfinite(*f) ? &assigned : nullptr;
+            return pass(f && std::isfinite(*f) ? f : nullptr);
         }
         case ColumnType::Double: {
             auto* d = std::get_if<double>(&assigned);
-            return d && std::isfinite(*d) ? &assigned : nullptr;
+            return pass(d && std::isfinite(*d) ? d : nullptr);
         }
         case ColumnType::DateTime: {
             auto* t = std::get_if<DateTime>(&assigned);
-            return t && std::isfinite(t->days) && isDateInRange(t->days) ? &assigned : nullptr;
+            return pass(t && std::isfinite(t->days) && isDateInRange(t->days) ? t : nullptr);
         }
         default:
-            return nullptr;
+            return false;
     }
+}
+
+// `slot = value`, with text the slot gives up kept in `spare`.
+template <typename T>
+void assignAlternative(Value& slot, const T& value, std::u16string& spare) {
+    if (auto* same = std::get_if<T>(&slot)) {
+        *same = value;
+        return;
+    }
+    if (auto* held = std::get_if<std::u16string>(&slot)) spare = std::move(*held);
+    slot.emplace<T>(value);
 }
 
 }  // namespace
@@ -298,7 +339,8 @@ const Value* ownTypeValue(const ColumnDef& column, const Value& assigned) {
 Value convertForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules) {
     if (isNull(assigned)) return Null{};
     if (column.isAutoNumber()) throwNotUpdatable();
-    if (const Value* own = ownTypeValue(column, assigned)) return *own;
+    Value own;
+    if (withOwnType(column, assigned, [&own](const auto& v) { own = v; })) return own;
     const ValueLocale& locale = rules.locale;
     switch (column.type()) {
         case ColumnType::Boolean:
@@ -333,9 +375,30 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
 
 Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRules& rules) {
     auto* text = std::get_if<std::u16string>(&assigned);
-    if (text && (column.type() == ColumnType::Text || column.type() == ColumnType::Memo))
-        return checkedText(column, std::move(*text), rules);
+    if (text && isTextColumn(column)) return checkedText(column, std::move(*text), rules);
     return convertForField(column, std::as_const(assigned), rules);
+}
+
+void assignForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules,
+                    Value& slot, std::u16string& spare) {
+    auto* text = std::get_if<std::u16string>(&assigned);
+    if (text && isTextColumn(column)) {
+        checkText(column, *text, rules);
+        if (auto* held = std::get_if<std::u16string>(&slot)) {
+            held->assign(*text);
+        } else {
+            spare.assign(*text);
+            slot = std::move(spare);
+        }
+        return;
+    }
+    if (isNull(assigned)) return assignAlternative(slot, Null{}, spare);
+    if (!column.isAutoNumber() &&
+        withOwnType(column, assigned, [&](const auto& v) { assignAlternative(slot, v, spare); }))
+        return;
+    Value converted = convertForField(column, assigned, rules);
+    if (auto* held = std::get_if<std::u16string>(&slot)) spare = std::move(*held);
+    slot = std::move(converted);
 }
 
 }  // namespace jet

@@ -63,4 +63,10 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
 // copying it.
 Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRules& rules);
 
+// `slot = convertForField(column, assigned, rules)` without allocating in a row loop: text goes
+// into the buffer `slot` holds, or else into `spare`'s, and text `slot` gives up moves to
+// `spare`. On a throw `slot` keeps its value.
+void assignForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules,
+                    Value& slot, std::u16string& spare);
+
 }  // namespace jet

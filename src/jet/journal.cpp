@@ -126,12 +126,20 @@ void Journal::open() {
     if (fd_ < 0) throwJournalFailure(path_, "Das Anlegen", errno);
 }
 
+void Journal::save(uint32_t page, const uint8_t* bytes) {
+    if (buffer_.size() < kHeaderSize) buffer_.resize(kHeaderSize);
+    uint8_t number[kRecordHeader];
+    put32(number, page);
+    buffer_.insert(buffer_.end(), number, number + kRecordHeader);
+    buffer_.insert(buffer_.end(), bytes, bytes + kPageSize);
+}
+
 void Journal::begin(int databaseFd, uint32_t pageCountOnDisk, std::span<const uint32_t> pages) {
     open();
+    if (buffer_.size() < kHeaderSize) buffer_.resize(kHeaderSize);
     // One write puts a void header and the records in place, a second makes the header valid:
     // records being rewritten never pass for a valid journal.
-    buffer_.assign(kHeaderSize, 0);
-    Header h{pageCountOnDisk, 0, kChecksumStart};
+    std::memset(buffer_.data(), 0, kHeaderSize);
     for (uint32_t page : pages) {
         if (page >= pageCountOnDisk) continue;
         const size_t at = buffer_.size();
@@ -141,7 +149,10 @@ void Journal::begin(int databaseFd, uint32_t pageCountOnDisk, std::span<const ui
         if (!readFully(databaseFd, record + kRecordHeader, kPageSize, uint64_t{page} * kPageSize,
                        path_))
             throwCorrupt(page, "die Datei endet mitten in der Seite");
-        h.checksum = checksumRecord(h.checksum, record);
+    }
+    Header h{pageCountOnDisk, 0, kChecksumStart};
+    for (size_t at = kHeaderSize; at < buffer_.size(); at += kRecordSize) {
+        h.checksum = checksumRecord(h.checksum, buffer_.data() + at);
         ++h.records;
     }
     if (int err = writeFully(fd_, buffer_.data(), buffer_.size(), 0))
@@ -153,6 +164,7 @@ void Journal::begin(int databaseFd, uint32_t pageCountOnDisk, std::span<const ui
 }
 
 void Journal::commit() {
+    buffer_.resize(kHeaderSize);
     if (fd_ < 0) return;
     const uint8_t voidMagic[sizeof kMagic] = {};
     if (int err = writeFully(fd_, voidMagic, sizeof voidMagic, 0))

@@ -33,11 +33,15 @@ class Journal {
 
     static std::string pathFor(const std::string& databasePath);
 
+    // Keeps `bytes`, the caller's copy of what `page` holds in the file, for the next begin():
+    // a page saved this way need not be read back from the file.
+    void save(uint32_t page, const uint8_t* bytes);
     // Saves the current bytes of `pages` (read from `databaseFd`; those at or past
-    // `pageCountOnDisk` are new and need none) and makes the journal valid. Throws Error
-    // (IoFailure, also for a full disk) with the journal void and the file untouched.
+    // `pageCountOnDisk` are new and need none), adds those given to save(), and makes the
+    // journal valid. Throws Error (IoFailure, also for a full disk) with the journal void and
+    // the file untouched.
     void begin(int databaseFd, uint32_t pageCountOnDisk, std::span<const uint32_t> pages);
-    // Voids the journal: the flush is complete.
+    // Voids the journal: the flush is complete. Saved pages are forgotten.
     void commit();
     // Deletes the journal file; for a clean close.
     void remove();
@@ -53,7 +57,9 @@ class Journal {
     void open();
     std::string path_;
     int fd_ = -1;
-    std::vector<uint8_t> buffer_;  // the journal's bytes of one flush, kept for the next
+    // The journal's bytes of one flush: room for the header, then the records. Kept for the
+    // next flush.
+    std::vector<uint8_t> buffer_;
 };
 
 }  // namespace jet

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,8 @@ namespace {
 
 // Enough for the pages a row loop reads and appends between two trims.
 constexpr size_t kMaxSpareBuffers = 64;
+// Pages one write call takes; well below any system's limit of parts (IOV_MAX).
+constexpr size_t kMaxPagesPerWrite = 64;
 
 [[noreturn]] void throwOpenFailure(const std::string& path, int err) {
     if (err == ENOENT || err == ENOTDIR)
@@ -107,15 +110,36 @@ void PageFile::close() {
             // It is void: the next opener finds nothing to roll back and removes it.
         }
     }
-    cache_.clear();
-    dirty_.clear();
-    dirtySet_.clear();
+    forgetCache();
 }
 
-uint8_t* PageFile::load(uint32_t number) {
+void PageFile::forgetCache() {
+    cache_.clear();
+    last_ = nullptr;
+    dirty_.clear();
+}
+
+PageFile::CachedPage& PageFile::cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes) {
+    CachedPage& page = cache_[number];
+    page.bytes = std::move(bytes);
+    lastNumber_ = number;
+    last_ = &page;
+    return page;
+}
+
+PageFile::CachedPage& PageFile::load(uint32_t number) {
+    if (last_ && lastNumber_ == number) return *last_;
+    return find(number);
+}
+
+PageFile::CachedPage& PageFile::find(uint32_t number) {
     if (fd_ < 0) throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
     auto found = cache_.find(number);
-    if (found != cache_.end()) return found->second.get();
+    if (found != cache_.end()) {
+        lastNumber_ = number;
+        last_ = &found->second;
+        return found->second;
+    }
     if (number >= pageCount_)
         throwCorrupt(number, "Verweis auf eine Seite hinter dem Dateiende (" +
                                  std::to_string(pageCount_) + " Seiten)");
@@ -129,9 +153,7 @@ uint8_t* PageFile::load(uint32_t number) {
         if (n == 0) throwCorrupt(number, "die Datei endet mitten in der Seite");
         done += static_cast<size_t>(n);
     }
-    auto* bytes = buffer.get();
-    cache_.emplace(number, std::move(buffer));
-    return bytes;
+    return cached(number, std::move(buffer));
 }
 
 std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
@@ -142,7 +164,7 @@ std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
 }
 
 ByteView PageFile::page(uint32_t number) {
-    return ByteView({load(number), kPageSize}, number);
+    return ByteView({load(number).bytes.get(), kPageSize}, number);
 }
 
 void PageFile::requireWritable() const {
@@ -156,10 +178,16 @@ void PageFile::requireWritable() const {
 }
 
 uint8_t* PageFile::writablePage(uint32_t number) {
-    requireWritable();
-    uint8_t* bytes = load(number);
-    if (dirtySet_.insert(number).second) dirty_.push_back(number);
-    return bytes;
+    if (mode_ != OpenMode::Exclusive || failed_) requireWritable();
+    CachedPage& page = load(number);
+    if (!page.dirty) {
+        // A clean page holds what the file holds: the journal keeps that copy, so the flush
+        // need not read it back.
+        if (number < pageCountOnDisk_) journal_->save(number, page.bytes.get());
+        page.dirty = true;
+        dirty_.push_back(number);
+    }
+    return page.bytes.get();
 }
 
 uint32_t PageFile::appendPage() {
@@ -170,7 +198,7 @@ uint32_t PageFile::appendPage() {
     uint32_t number = pageCount_++;
     auto buffer = freshBuffer();
     std::memset(buffer.get(), 0, kPageSize);
-    cache_[number] = std::move(buffer);
+    cached(number, std::move(buffer));
     writablePage(number);
     return number;
 }
@@ -179,7 +207,7 @@ void PageFile::flush() {
     if (dirty_.empty()) return;
     requireWritable();
     std::sort(dirty_.begin(), dirty_.end());
-    journal_->begin(fd_, pageCountOnDisk_, dirty_);
+    journal_->begin(fd_, pageCountOnDisk_, {});  // every page's old bytes are saved already
     try {
         writeDirtyPages();
         journal_->commit();
@@ -187,24 +215,46 @@ void PageFile::flush() {
         rollBackFailedFlush();
         throw;
     }
+    for (uint32_t number : dirty_) cache_.at(number).dirty = false;
     pageCountOnDisk_ = pageCount_;
     dirty_.clear();
-    dirtySet_.clear();
 }
 
+// Runs of neighbouring pages go out in one call each: a flush writes the pages appended since
+// the last one, which lie side by side.
 void PageFile::writeDirtyPages() {
-    for (uint32_t number : dirty_) {
-        const uint8_t* bytes = cache_.at(number).get();
-        size_t done = 0;
-        while (done < kPageSize) {
-            ssize_t n = ::pwrite(fd_, bytes + done, kPageSize - done,
-                                 static_cast<off_t>(uint64_t{number} * kPageSize + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0)
-                throwIoFailure(path_, "Das Schreiben von Seite " + std::to_string(number),
-                               n < 0 ? errno : ENOSPC);
-            done += static_cast<size_t>(n);
-        }
+    for (size_t first = 0; first < dirty_.size();) {
+        size_t count = 1;
+        while (first + count < dirty_.size() && count < kMaxPagesPerWrite &&
+               dirty_[first + count] == dirty_[first] + count)
+            ++count;
+        writePages(first, count);
+        first += count;
+    }
+}
+
+void PageFile::writePages(size_t first, size_t count) {
+    iovec parts[kMaxPagesPerWrite];
+    for (size_t i = 0; i < count; ++i)
+        parts[i] = {cache_.at(dirty_[first + i]).bytes.get(), kPageSize};
+    const uint32_t number = dirty_[first];
+    const size_t total = count * kPageSize;
+    size_t done = 0;
+    while (done < total) {
+        // After a short write, the rest from where it stopped.
+        const size_t part = done / kPageSize, within = done % kPageSize;
+        iovec* rest = parts + part;
+        rest->iov_base = static_cast<uint8_t*>(rest->iov_base) + within;
+        rest->iov_len -= within;
+        ssize_t n = ::pwritev(fd_, rest, static_cast<int>(count - part),
+                              static_cast<off_t>(uint64_t{number} * kPageSize + done));
+        rest->iov_base = static_cast<uint8_t*>(rest->iov_base) - within;
+        rest->iov_len += within;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            throwIoFailure(path_, "Das Schreiben von Seite " + std::to_string(number + part),
+                           n < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(n);
     }
 }
 
@@ -213,9 +263,7 @@ void PageFile::writeDirtyPages() {
 // for the next opener.
 void PageFile::rollBackFailedFlush() {
     failed_ = true;
-    cache_.clear();
-    dirty_.clear();
-    dirtySet_.clear();
+    forgetCache();
     pageCount_ = pageCountOnDisk_;
     try {
         Journal::recover(path_, fd_);
@@ -232,11 +280,12 @@ void PageFile::sync() {
 
 void PageFile::trimCache(size_t keepPages) {
     if (cache_.size() <= keepPages) return;
+    last_ = nullptr;
     for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > keepPages;) {
-        if (dirtySet_.count(it->first)) {
+        if (it->second.dirty) {
             ++it;
         } else {
-            if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second));
+            if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second.bytes));
             it = cache_.erase(it);
         }
     }

@@ -20,7 +20,6 @@
 #include <span>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "jet/bytes.h"
@@ -83,11 +82,19 @@ class PageFile {
     static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
 
   private:
-    uint8_t* load(uint32_t number);
+    struct CachedPage {
+        std::unique_ptr<uint8_t[]> bytes;
+        bool dirty = false;
+    };
+    CachedPage& load(uint32_t number);
+    CachedPage& find(uint32_t number);  // load() past the page used last
+    CachedPage& cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes);
+    void forgetCache();
     std::unique_ptr<uint8_t[]> freshBuffer();
     void requireWritable() const;
     void recoverBeforeOpen();
     void writeDirtyPages();
+    void writePages(size_t first, size_t count);
     void rollBackFailedFlush();
 
     std::string path_;
@@ -98,13 +105,15 @@ class PageFile {
     uint32_t pageLimit_ = kMaxPages;
     std::unique_ptr<Journal> journal_;  // writers only
     bool recovered_ = false;
-    bool failed_ = false;  // a flush failed and was rolled back
-    std::unordered_map<uint32_t, std::unique_ptr<uint8_t[]>> cache_;
+    bool failed_ = false;                             // a flush failed and was rolled back
+    std::unordered_map<uint32_t, CachedPage> cache_;  // elements stay in place until erased
+    // The page used last: a row touches the same few pages again and again.
+    uint32_t lastNumber_ = 0;
+    CachedPage* last_ = nullptr;
     // Buffers of dropped pages, reused: a page-sized allocation per page read or appended
     // would make the allocator sort its free lists again and again.
     std::vector<std::unique_ptr<uint8_t[]>> spare_;
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
-    std::unordered_set<uint32_t> dirtySet_;
 };
 
 }  // namespace jet

@@ -14,11 +14,6 @@ using long_value_layout::kDescriptorSize;
 
 namespace {
 
-void appendU16(std::vector<uint8_t>& out, size_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
 bool isBoolean(const ColumnDef& c) {
     return c.typeCode == uint8_t(ColumnType::Boolean);
 }
@@ -55,6 +50,7 @@ RowEncoder::RowEncoder(const TableDefinition& table) : table_(table) {
             fixedAreaSize_ = std::max<size_t>(fixedAreaSize_, size_t{c.fixedOffset} + c.length);
         } else {
             slots = std::max<size_t>(slots, size_t{c.varIndex} + 1);
+            hasLongValues_ = hasLongValues_ || c.isLongValue();
         }
     }
     // Rows of a table whose definition counts no variable columns have no offset table, so
@@ -75,6 +71,18 @@ RowEncoder::RowEncoder(const TableDefinition& table) : table_(table) {
     minimumRowSize_ = kFixedArea + fixedAreaSize_ + trailerSize_;
     fields_.resize(slots);
     offsets_.resize(slots);
+    buffer_.resize(2 * kMaxRowSize);
+}
+
+uint8_t* RowEncoder::grow(size_t bytes) {
+    if (size_ + bytes > buffer_.size()) buffer_.resize(std::max(2 * buffer_.size(), size_ + bytes));
+    uint8_t* at = buffer_.data() + size_;
+    size_ += bytes;
+    return at;
+}
+
+void RowEncoder::append(const uint8_t* bytes, size_t size) {
+    if (size > 0) std::memcpy(grow(size), bytes, size);
 }
 
 const Value& RowEncoder::valueOf(std::span<const Value> values, uint16_t number) const {
@@ -87,11 +95,36 @@ void RowEncoder::markPresent(uint16_t number) {
 
 void RowEncoder::encodeFixed(const ColumnDef& column, const Value& value) {
     if (isNull(value)) return;
-    scratch_.clear();
-    appendFieldBytes(column, value, scratch_);
-    if (scratch_.size() > column.length) throwTooLong(column, scratch_.size(), column.length);
-    std::memcpy(row_.data() + kFixedArea + column.fixedOffset, scratch_.data(), scratch_.size());
+    uint8_t* at = buffer_.data() + kFixedArea + column.fixedOffset;
+    if (writeFixedFieldBytes(column, value, at, column.length) == 0) {
+        scratch_.clear();
+        appendFieldBytes(column, value, scratch_);
+        if (scratch_.size() > column.length) throwTooLong(column, scratch_.size(), column.length);
+        std::memcpy(at, scratch_.data(), scratch_.size());
+    }
     markPresent(column.number);
+}
+
+// Without long values every variable field goes straight into the row, in slot order.
+void RowEncoder::appendShortVarFields(std::span<const Value> values) {
+    for (size_t slot = 0; slot < varSlots_.size(); ++slot) {
+        offsets_[slot] = static_cast<uint16_t>(size_);
+        const ColumnDef* column = varSlots_[slot];
+        if (column == nullptr) continue;
+        const Value& value = valueOf(values, column->number);
+        if (isNull(value)) continue;
+        markPresent(column->number);
+        if (column->type() == ColumnType::Text) {
+            const std::u16string_view text = fieldText(*column, value);
+            const size_t room = maxStoredTextSize(text.size());
+            const size_t stored = writeStoredText(*column, text, grow(room));
+            size_ -= room - stored;
+        } else {
+            scratch_.clear();
+            appendFieldBytes(*column, value, scratch_);
+            append(scratch_.data(), scratch_.size());
+        }
+    }
 }
 
 // Encodes the variable fields into the scratch buffers; returns the bytes they take in the
@@ -156,37 +189,43 @@ void RowEncoder::chooseLongValueStorage(size_t rowSize) {
 void RowEncoder::appendVarFields() {
     outOfRow_.clear();
     for (size_t slot = 0; slot < fields_.size(); ++slot) {
-        offsets_[slot] = static_cast<uint16_t>(row_.size());
+        offsets_[slot] = static_cast<uint16_t>(size_);
         const VarField& f = fields_[slot];
         if (!f.present) continue;
         if (!f.longValue) {
-            row_.insert(row_.end(), varData_.begin() + static_cast<ptrdiff_t>(f.begin),
-                        varData_.begin() + static_cast<ptrdiff_t>(f.begin + f.size));
+            append(varData_.data() + f.begin, f.size);
             continue;
         }
         const uint8_t* data = f.external ? f.external : longData_.data() + f.begin;
-        const size_t at = row_.size();
-        row_.resize(at + kDescriptorSize, 0);
-        putU32(row_.data() + at, static_cast<uint32_t>(f.size) | storageBits(f.storage));
+        const size_t at = size_;
+        uint8_t* descriptor = grow(kDescriptorSize);
+        std::memset(descriptor, 0, kDescriptorSize);
+        putU32(descriptor, static_cast<uint32_t>(f.size) | storageBits(f.storage));
         if (f.storage == LongValueStorage::Inline)
-            row_.insert(row_.end(), data, data + f.size);
+            append(data, f.size);
         else
             outOfRow_.push_back({varSlots_[slot]->number, f.storage, {data, f.size}, at});
     }
 }
 
 void RowEncoder::appendTrailer() {
+    const size_t at = size_;
+    uint8_t* p = grow(trailerSize_);
     if (hasVarTrailer_) {
-        appendU16(row_, row_.size());  // end of the variable data
-        for (size_t slot = offsets_.size(); slot-- > 0;) appendU16(row_, offsets_[slot]);
-        appendU16(row_, offsets_.size());
+        putU16(p, static_cast<uint16_t>(at));  // end of the variable data
+        p += kWordSize;
+        for (size_t slot = offsets_.size(); slot-- > 0; p += kWordSize) putU16(p, offsets_[slot]);
+        putU16(p, static_cast<uint16_t>(offsets_.size()));
+        p += kWordSize;
     }
-    row_.insert(row_.end(), mask_.begin(), mask_.end());
+    std::memcpy(p, mask_.data(), mask_.size());
 }
 
 void RowEncoder::encode(std::span<const Value> valuesByNumber) {
-    row_.assign(kFixedArea + fixedAreaSize_, 0);
-    putU16(row_.data(), columnCount_);
+    size_ = 0;
+    uint8_t* fixed = grow(kFixedArea + fixedAreaSize_);
+    std::memset(fixed, 0, kFixedArea + fixedAreaSize_);
+    putU16(fixed, columnCount_);
     std::fill(mask_.begin(), mask_.end(), uint8_t{0});
     outOfRow_.clear();
     try {
@@ -194,20 +233,26 @@ void RowEncoder::encode(std::span<const Value> valuesByNumber) {
             if (booleanValue(*c, valueOf(valuesByNumber, c->number))) markPresent(c->number);
         for (const ColumnDef* c : fixedColumns_)
             encodeFixed(*c, valueOf(valuesByNumber, c->number));
-        const size_t size = row_.size() + collectVarFields(valuesByNumber) + trailerSize_;
-        if (size > kMaxRowSize) throwTooLarge(size);
-        chooseLongValueStorage(size);
-        appendVarFields();
+        if (hasLongValues_) {
+            const size_t size = size_ + collectVarFields(valuesByNumber) + trailerSize_;
+            if (size > kMaxRowSize) throwTooLarge(size);
+            chooseLongValueStorage(size);
+            appendVarFields();
+        } else {
+            appendShortVarFields(valuesByNumber);
+            const size_t size = size_ + trailerSize_;
+            if (size > kMaxRowSize) throwTooLarge(size);
+        }
         appendTrailer();
     } catch (...) {
-        row_.clear();
+        size_ = 0;
         outOfRow_.clear();
         throw;
     }
 }
 
 void RowEncoder::setLongValueRow(const OutOfRowValue& value, RowLocation where) {
-    uint8_t* pointer = row_.data() + value.descriptorAt + long_value_layout::kRowPointer;
+    uint8_t* pointer = buffer_.data() + value.descriptorAt + long_value_layout::kRowPointer;
     pointer[0] = where.row;
     pointer[1] = static_cast<uint8_t>(where.page);
     pointer[2] = static_cast<uint8_t>(where.page >> 8);

@@ -55,7 +55,7 @@ class RowEncoder {
     void encode(std::span<const Value> valuesByNumber);
 
     // The row's bytes; out-of-row long values still lack their row pointer.
-    std::span<const uint8_t> row() const { return row_; }
+    std::span<const uint8_t> row() const { return {buffer_.data(), size_}; }
     // Long values to be stored in long-value rows, in the row's order.
     std::span<const OutOfRowValue> outOfRow() const { return outOfRow_; }
     // Enters the long-value row where `value` (one of outOfRow()) begins.
@@ -77,6 +77,9 @@ class RowEncoder {
     const Value& valueOf(std::span<const Value> values, uint16_t number) const;
     void markPresent(uint16_t number);
     void encodeFixed(const ColumnDef& column, const Value& value);
+    uint8_t* grow(size_t bytes);  // `bytes` more at the row's end, not initialised
+    void append(const uint8_t* bytes, size_t size);
+    void appendShortVarFields(std::span<const Value> values);
     size_t collectVarFields(std::span<const Value> values);
     void chooseLongValueStorage(size_t rowSize);
     void appendVarFields();
@@ -86,6 +89,7 @@ class RowEncoder {
     uint16_t columnCount_ = 0;
     size_t fixedAreaSize_ = 0;
     bool hasVarTrailer_ = false;
+    bool hasLongValues_ = false;  // Memo or OLE columns: their fields wait for the row's size
     size_t trailerSize_ = 0;
     size_t minimumRowSize_ = 0;
     std::vector<const ColumnDef*> fixedColumns_;
@@ -94,7 +98,10 @@ class RowEncoder {
     const Value null_{};
 
     // Reused from row to row.
-    std::vector<uint8_t> row_;
+    // The row is the first size_ bytes of buffer_, which grows only for an oversized row: the
+    // fields are written into it in place, with no buffer of their own.
+    std::vector<uint8_t> buffer_;
+    size_t size_ = 0;
     std::vector<uint8_t> mask_;
     std::vector<VarField> fields_;  // by slot
     std::vector<uint16_t> offsets_;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "engine/row_position.h"
 #include "engine/run_texts.h"
@@ -96,6 +97,34 @@ TEST(ValueTransfer, NumbersKeepTheirValue) {
     EXPECT_EQ(toAccessValue(odbc::Decimal{"-12345.670"}), jet::Value(u"-12345.670"));
     EXPECT_EQ(toAccessValue(std::u16string(u"Müller")), jet::Value(u"Müller"));
     EXPECT_EQ(toAccessValue(odbc::Bytes{1, 2}), jet::Value(jet::Bytes{1, 2}));
+}
+
+TEST(ValueTransfer, OneValueReusedForEveryKindGivesWhatAFreshOneGives) {
+    // A row loop keeps one value per column: whatever it held before must not show through.
+    const std::vector<odbc::Value> sources = {
+        std::u16string(u"Müller-Lüdenscheidt, eine lange Zeile"),
+        std::u16string(u"kurz"),
+        odbc::Null{},
+        std::u16string(u""),
+        odbc::Decimal{"-12345.670"},
+        odbc::Decimal{"1,5 \xE2\x82\xAC"},  // not ASCII: read as UTF-8
+        int32_t{7},
+        3.25,
+        odbc::Timestamp{2024, 2, 29, 12, 0, 0, 0},
+        odbc::Bytes{1, 2, 3},
+        odbc::Bytes{},
+        int64_t{-9007199254740993LL},
+        true,
+        odbc::Guid{},
+    };
+    for (size_t first = 0; first < sources.size(); ++first) {
+        jet::Value reused;
+        for (size_t i = 0; i < sources.size(); ++i) {
+            const odbc::Value& source = sources[(first + i) % sources.size()];
+            engine::assignAccessValue(source, reused);
+            ASSERT_EQ(reused, engine::toAccessValue(source)) << first << " " << i;
+        }
+    }
 }
 
 }  // namespace

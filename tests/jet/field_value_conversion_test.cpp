@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "jet/errors.h"
 #include "jet/exact_number.h"
@@ -154,6 +157,27 @@ TEST(FieldValueConversion, CurrencyLimitsAndDecimalsOfDoubles) {
     EXPECT_EQ(currency(true), Value(Currency{-10000}));
     EXPECT_EQ(currency(Decimal{false, 6, 0, 1234565}), Value(Currency{12346}));
     EXPECT_EQ(currency(0.1f), Value(Currency{1000}));  // the Single's own digits
+}
+
+TEST(FieldValueConversion, DoublesToCurrencyAsTheirShortestDecimalReads) {
+    // Money with at most four places takes a quicker way than the shortest decimal: both must
+    // agree for such values, their neighbours, more places, halves and large amounts.
+    std::mt19937_64 random(11);
+    const auto viaText = [](double d) {
+        char digits[64];
+        const auto end = std::to_chars(digits, digits + sizeof digits, d).ptr;
+        return convert(ColumnType::Currency, fromUtf8(std::string(digits, end)));
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const int64_t units =
+            static_cast<int64_t>(random() % 1800000000000000ull) - 900000000000000;
+        const double scale = std::pow(10.0, static_cast<double>(random() % 6));
+        for (double d : {static_cast<double>(units) / 10000.0, static_cast<double>(units) / scale,
+                         std::nextafter(static_cast<double>(units) / 10000.0, 0.0),
+                         (static_cast<double>(units) + 0.5) / 10000.0}) {
+            ASSERT_EQ(convert(ColumnType::Currency, d), viaText(d)) << d;
+        }
+    }
 }
 
 TEST(FieldValueConversion, DecimalScaleAndPrecision) {
