@@ -41,12 +41,31 @@ uint64_t get64(const uint8_t* p) {
     return v;
 }
 
-// FNV-1a over 64-bit words in four interleaved lanes rather than over bytes (a flush checksums
-// every saved page, and bytes would cost more than the writes): enough to tell a completely
+constexpr uint64_t kChecksumPrime = 0x100000001b3ull;
+
+// FNV-style multiply over 64-bit words in eight interleaved lanes (a flush checksums every
+// saved page, so the checksum must cost far less than the writes): enough to tell a completely
 // written journal from one cut short. One record at a time, so writing and reading take the
 // same steps.
 uint64_t checksumRecord(uint64_t hash, const uint8_t* record) {
-    constexpr uint64_t kPrime = 0x100000001b3ull;
+    constexpr size_t kLanes = 8;
+    uint64_t lane[kLanes];
+    for (size_t k = 0; k < kLanes; ++k) lane[k] = hash + k;
+    lane[0] ^= get32(record);
+    const uint8_t* page = record + kRecordHeader;
+    for (size_t i = 0; i < kPageSize; i += 8 * kLanes) {
+        for (size_t k = 0; k < kLanes; ++k) {
+            uint64_t word;
+            std::memcpy(&word, page + i + 8 * k, sizeof word);
+            lane[k] = (lane[k] ^ word) * kChecksumPrime;
+        }
+    }
+    for (size_t k = 0; k < kLanes; ++k) hash = (hash ^ lane[k] ^ (lane[k] >> 29)) * kChecksumPrime;
+    return hash;
+}
+
+// The checksum of journals with the first magic.
+uint64_t checksumRecordFirst(uint64_t hash, const uint8_t* record) {
     constexpr size_t kLanes = 4;
     uint64_t lane[kLanes] = {hash ^ get32(record), hash + 1, hash + 2, hash + 3};
     const uint8_t* page = record + kRecordHeader;
@@ -54,13 +73,14 @@ uint64_t checksumRecord(uint64_t hash, const uint8_t* record) {
         for (size_t k = 0; k < kLanes; ++k) {
             uint64_t word;
             std::memcpy(&word, page + i + 8 * k, sizeof word);
-            lane[k] = (lane[k] ^ word) * kPrime;
+            lane[k] = (lane[k] ^ word) * kChecksumPrime;
             lane[k] ^= lane[k] >> 29;
         }
     }
-    for (size_t k = 0; k < kLanes; ++k) hash = (hash ^ lane[k]) * kPrime;
+    for (size_t k = 0; k < kLanes; ++k) hash = (hash ^ lane[k]) * kChecksumPrime;
     return hash;
 }
+
 constexpr uint64_t kChecksumStart = 0xcbf29ce484222325ull;
 
 // False when the file ends before `size` bytes; throws on an I/O error.
@@ -191,8 +211,10 @@ bool Journal::recover(const std::string& databasePath, int databaseFd) {
     } closer{fd};
 
     uint8_t header[kHeaderSize];
-    bool valid = readFully(fd, header, sizeof header, 0, path) &&
-                 std::memcmp(header, kMagic, sizeof kMagic) == 0;
+    bool valid = readFully(fd, header, sizeof header, 0, path);
+    const bool first = valid && std::memcmp(header, kMagicFirst, sizeof kMagicFirst) == 0;
+    valid = valid && (first || std::memcmp(header, kMagic, sizeof kMagic) == 0);
+    const auto checksum = first ? checksumRecordFirst : checksumRecord;
     const Header h{get32(header + 8), get32(header + 12), get64(header + 16)};
     std::vector<uint8_t> records;
     if (valid) {
@@ -200,7 +222,7 @@ bool Journal::recover(const std::string& databasePath, int databaseFd) {
         valid = readFully(fd, records.data(), records.size(), kHeaderSize, path);
         uint64_t sum = kChecksumStart;
         for (size_t i = 0; valid && i < h.records; ++i)
-            sum = checksumRecord(sum, records.data() + i * kRecordSize);
+            sum = checksum(sum, records.data() + i * kRecordSize);
         valid = valid && sum == h.checksum;
     }
     if (valid) {

@@ -19,7 +19,9 @@
 namespace jet {
 
 namespace journal_layout {
-inline constexpr char kMagic[8] = {'J', 'E', 'T', 'J', 'R', 'N', 'L', '1'};
+inline constexpr char kMagic[8] = {'J', 'E', 'T', 'J', 'R', 'N', 'L', '2'};
+// Journals of the first builds: the same layout with a slower checksum; still rolled back.
+inline constexpr char kMagicFirst[8] = {'J', 'E', 'T', 'J', 'R', 'N', 'L', '1'};
 inline constexpr size_t kHeaderSize = 32;   // magic, page count, record count, checksum
 inline constexpr size_t kRecordHeader = 4;  // the page number before the page's bytes
 }  // namespace journal_layout

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -69,6 +71,67 @@ TEST(Journal, AnInterruptedFlushIsRolledBackByTheNextOpener) {
         EXPECT_EQ(testing::readFile(path), original);
         EXPECT_FALSE(Journal::exists(path.string()));
     }
+}
+
+// The checksum of the first journal format, as those builds wrote it.
+uint64_t firstFormatChecksum(uint32_t page, const uint8_t* bytes) {
+    constexpr uint64_t kPrime = 0x100000001b3ull;
+    uint64_t hash = 0xcbf29ce484222325ull;
+    uint64_t lane[4] = {hash ^ page, hash + 1, hash + 2, hash + 3};
+    for (size_t i = 0; i < kPageSize; i += 32) {
+        for (size_t k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, bytes + i + 8 * k, sizeof word);
+            lane[k] = (lane[k] ^ word) * kPrime;
+            lane[k] ^= lane[k] >> 29;
+        }
+    }
+    for (uint64_t l : lane) hash = (hash ^ l) * kPrime;
+    return hash;
+}
+
+template <typename T>
+void putLittle(std::vector<uint8_t>& out, size_t at, T value) {
+    for (size_t i = 0; i < sizeof value; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+TEST(Journal, AFirstFormatJournalIsRolledBackAndADamagedOneIgnored) {
+    REQUIRE_FIXTURE(kFixture);
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture(kFixture));
+    const auto original = testing::readFile(path);
+    const auto pages = static_cast<uint32_t>(original.size() / kPageSize);
+
+    // A writer of the first builds killed after overwriting page 2.
+    std::vector<uint8_t> journal(journal_layout::kHeaderSize + 4 + kPageSize);
+    std::memcpy(journal.data(), journal_layout::kMagicFirst, 8);
+    putLittle<uint32_t>(journal, 8, pages);
+    putLittle<uint32_t>(journal, 12, 1);
+    putLittle<uint32_t>(journal, journal_layout::kHeaderSize, 2);
+    std::memcpy(journal.data() + journal_layout::kHeaderSize + 4, original.data() + 2 * kPageSize,
+                kPageSize);
+    putLittle<uint64_t>(journal, 16, firstFormatChecksum(2, original.data() + 2 * kPageSize));
+    testing::writeFile(Journal::pathFor(path.string()), journal);
+    auto damaged = original;
+    std::fill_n(damaged.begin() + 2 * kPageSize, kPageSize, uint8_t{0xAB});
+    testing::writeFile(path, damaged);
+    {
+        PageFile file(path.string(), OpenMode::ReadOnly);
+        EXPECT_TRUE(file.recovered());
+    }
+    EXPECT_EQ(testing::readFile(path), original);
+
+    // A journal of today whose saved page was cut short is no journal: the file stays as it is.
+    interruptFlush(path);
+    const auto interrupted = testing::readFile(path);
+    auto written = testing::readFile(Journal::pathFor(path.string()));
+    written[journal_layout::kHeaderSize + 4 + 1000] ^= 0x01;
+    testing::writeFile(Journal::pathFor(path.string()), written);
+    {
+        PageFile file(path.string(), OpenMode::ReadOnly);
+        EXPECT_FALSE(file.recovered());
+    }
+    EXPECT_EQ(testing::readFile(path), interrupted);
 }
 
 TEST(Journal, AVoidJournalChangesNothingAndACleanCloseLeavesNone) {
