@@ -43,6 +43,13 @@ uint64_t get64(const uint8_t* p) {
 
 constexpr uint64_t kChecksumPrime = 0x100000001b3ull;
 
+// A page's bytes as the machine's words: the checksum stays with the machine that wrote it.
+uint64_t wordAt(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
 // FNV-style multiply over 64-bit words in eight interleaved lanes (a flush checksums every
 // saved page, so the checksum must cost far less than the writes): enough to tell a completely
 // written journal from one cut short. One record at a time, so writing and reading take the
@@ -54,11 +61,8 @@ uint64_t checksumRecord(uint64_t hash, const uint8_t* record) {
     lane[0] ^= get32(record);
     const uint8_t* page = record + kRecordHeader;
     for (size_t i = 0; i < kPageSize; i += 8 * kLanes) {
-        for (size_t k = 0; k < kLanes; ++k) {
-            uint64_t word;
-            std::memcpy(&word, page + i + 8 * k, sizeof word);
-            lane[k] = (lane[k] ^ word) * kChecksumPrime;
-        }
+        for (size_t k = 0; k < kLanes; ++k)
+            lane[k] = (lane[k] ^ wordAt(page + i + 8 * k)) * kChecksumPrime;
     }
     for (size_t k = 0; k < kLanes; ++k) hash = (hash ^ lane[k] ^ (lane[k] >> 29)) * kChecksumPrime;
     return hash;
@@ -71,9 +75,7 @@ uint64_t checksumRecordFirst(uint64_t hash, const uint8_t* record) {
     const uint8_t* page = record + kRecordHeader;
     for (size_t i = 0; i < kPageSize; i += 8 * kLanes) {
         for (size_t k = 0; k < kLanes; ++k) {
-            uint64_t word;
-            std::memcpy(&word, page + i + 8 * k, sizeof word);
-            lane[k] = (lane[k] ^ word) * kChecksumPrime;
+            lane[k] = (lane[k] ^ wordAt(page + i + 8 * k)) * kChecksumPrime;
             lane[k] ^= lane[k] >> 29;
         }
     }
