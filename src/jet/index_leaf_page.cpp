@@ -36,6 +36,11 @@ void LeafEntries::read(ByteView page) {
     }
 }
 
+void LeafEntries::rebase(ByteView page) {
+    if (page.page() != page_) throwCorrupt(page.page(), "andere Blattseite erwartet");
+    entries_ = page.sub(kEntries, kEntryCapacity).data();
+}
+
 int LeafEntries::compareKey(size_t i, std::span<const uint8_t> key) const {
     const size_t length = fullLength(i) - kRowPointerSize;
     const size_t n = std::min(key.size(), length);
@@ -110,8 +115,14 @@ bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key,
     for (size_t i = count_; i-- > at;) ends_[i + 1] = static_cast<uint16_t>(ends_[i] + grows);
     ends_[at] = static_cast<uint16_t>(to);
     ++count_;
-    std::memset(page + kEntryMask, 0, kEntryMaskSize);
-    for (size_t i = 0; i < count_; ++i) markEntryEnd(page, ends_[i]);
+    // The ends before the new entry stay, and so do their bits: the mask changes from there.
+    uint8_t* mask = page + kEntryMask;
+    const size_t kept = at == 0 ? 0 : size_t{ends_[at - 1]} + 1;  // bits below stay
+    if (kept % 8 != 0 && kept / 8 < kEntryMaskSize)
+        mask[kept / 8] &= static_cast<uint8_t>((1u << (kept % 8)) - 1);
+    const size_t whole = std::min((kept + 7) / 8, kEntryMaskSize);
+    std::memset(mask + whole, 0, kEntryMaskSize - whole);
+    for (size_t i = at; i < count_; ++i) markEntryEnd(page, ends_[i]);
     putU16(page + kFreeSpace, static_cast<uint16_t>(kEntryCapacity - ends_[count_ - 1]));
     return true;
 }

@@ -24,6 +24,9 @@ class LeafEntries {
     // Reads the entry ends and the prefix of a leaf page; the page must stay in place while
     // this is used. Throws when they are malformed.
     void read(ByteView page);
+    // Points at the page read last, now at `page`'s place in memory (it may have been loaded
+    // anew); what was read and inserted since stays.
+    void rebase(ByteView page);
 
     size_t size() const { return count_; }
     size_t prefix() const { return prefix_; }

@@ -115,6 +115,7 @@ bool IndexWriter::containsKey(std::span<const uint8_t> key) {
     }
     // Row (0, 0) sorts before every row, so this finds the first entry with the key, if any.
     const uint32_t page = descend(key, RowLocation{});
+    storedLeaf_ = 0;
     stored_.read(file_.page(page));
     const size_t at = stored_.lowerBoundKey(key);
     return at < stored_.size() && stored_.keyEquals(at, key);
@@ -127,8 +128,10 @@ bool IndexWriter::insert(std::span<const uint8_t> key, RowLocation row) {
         throw Error(ErrorCode::RecordTooLarge, "Indexschlüssel mit " + std::to_string(key.size()) +
                                                    " Bytes ist zu lang (höchstens " +
                                                    std::to_string(kMaxKeySize) + ")");
+    bool isNew = false;
+    if (insertInsideStoredLeaf(key, row, isNew)) return isNew;
     const uint32_t leaf = descend(key, row);
-    const bool isNew = insertIntoLeaf(leaf, key, row, change_);
+    isNew = insertIntoLeaf(leaf, key, row, change_);
     for (size_t level = path_.size(); level-- > 0;) {
         if (!change_.lastIsNew && change_.newPage == 0) break;
         applyToNode(path_[level], key, row, change_);
@@ -177,10 +180,7 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
 
     const size_t before = stored_.size();
     const size_t at = stored_.lowerBound(key, row);
-    if (at < before && stored_.compare(at, key, row) == 0)
-        throw Error(ErrorCode::DuplicateKey, "Indexeintrag für Zeile " + std::to_string(row.row) +
-                                                 " auf Seite " + std::to_string(row.page) +
-                                                 " ist schon vorhanden");
+    if (at < before && stored_.compare(at, key, row) == 0) throwDuplicate(row);
     const bool equalBefore =
         at > 0 ? stored_.keyEquals(at - 1, key) : neighbourHasKey(header.prevPage, false, key);
     const bool equalAfter =
@@ -202,6 +202,7 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
         else if (hot_.page == page)
             hot_.page = 0;
         noteInsert(page, at);
+        storedLeaf_ = page;
         return isNew;
     }
 
@@ -225,6 +226,35 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     change.runsUp = next == Next::After;
     splitLeaf(page, header, kind, at, next, change);
     return isNew;
+}
+
+// An entry between the first and the last of a leaf belongs to that leaf, and its last entry,
+// which is all the nodes above know of it, stays: so the way down can be skipped.
+bool IndexWriter::insertInsideStoredLeaf(std::span<const uint8_t> key, RowLocation row,
+                                         bool& isNew) {
+    const uint32_t page = storedLeaf_;
+    storedLeaf_ = 0;  // until the entry is in
+    if (page == 0) return false;
+    stored_.rebase(file_.page(page));
+    const size_t count = stored_.size();
+    if (count < 2 || stored_.compare(0, key, row) <= 0 || stored_.compare(count - 1, key, row) >= 0)
+        return false;
+    const size_t at = stored_.lowerBound(key, row);
+    if (stored_.compare(at, key, row) == 0) throwDuplicate(row);
+    const bool distinct = !stored_.keyEquals(at - 1, key) && !stored_.keyEquals(at, key);
+    if (!stored_.insert(file_.writablePage(page), at, key, row)) return false;
+    isNew = distinct;
+    if (decodedLeaf_ == page) decodedLeaf_ = 0;
+    if (hot_.page == page) hot_.page = 0;  // it gained no last entry
+    noteInsert(page, at);
+    storedLeaf_ = page;
+    return true;
+}
+
+void IndexWriter::throwDuplicate(RowLocation row) {
+    throw Error(ErrorCode::DuplicateKey, "Indexeintrag für Zeile " + std::to_string(row.row) +
+                                             " auf Seite " + std::to_string(row.page) +
+                                             " ist schon vorhanden");
 }
 
 void IndexWriter::noteInsert(uint32_t page, size_t at) {
@@ -593,6 +623,7 @@ void IndexWriter::lastEntryBelow(uint32_t page, NodeChild& out) {
 // ---- Emptying --------------------------------------------------------------------------------
 
 void IndexWriter::clear() {
+    storedLeaf_ = 0;
     const uint32_t root = index_.rootPage;
     IndexTree tree = readIndexTree(file_, root);
     for (const IndexPage& page : tree.pages) {

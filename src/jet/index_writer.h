@@ -18,8 +18,9 @@
 // entry goes into its leaf in place (LeafEntries) while the page keeps its prefix; only a page
 // that must change its prefix or split is decoded and rewritten. The leaf that gained a last
 // entry is remembered, so that appending in ascending order costs the new entry's bytes, its
-// mask bit and the free-space field. The writer assumes it is the only one changing the index
-// while it lives.
+// mask bit and the free-space field; an entry that falls between two entries of the leaf that
+// took the last one in place goes there without the way down. The writer assumes it is the
+// only one changing the index while it lives.
 #pragma once
 
 #include <cstdint>
@@ -139,6 +140,8 @@ class IndexWriter {
     bool insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, RowLocation row,
                         Change& change);
     bool appendToHotLeaf(std::span<const uint8_t> key, RowLocation row, bool& isNew);
+    bool insertInsideStoredLeaf(std::span<const uint8_t> key, RowLocation row, bool& isNew);
+    [[noreturn]] static void throwDuplicate(RowLocation row);
     void decodeLeaf(uint32_t page);
     bool neighbourHasKey(uint32_t page, bool next, std::span<const uint8_t> key);
     void splitLeaf(uint32_t page, const IndexPageHeader& header, SplitKind kind, size_t at,
@@ -186,6 +189,9 @@ class IndexWriter {
     EntryList leaf_{true};
     uint32_t decodedLeaf_ = 0;  // the page leaf_ holds as it is on disk, 0 for none
     LeafEntries stored_;        // the leaf being looked at, read in place
+    // The page stored_ describes as it is, right after an entry went into it in place; 0
+    // once anything else may have changed the index.
+    uint32_t storedLeaf_ = 0;
     // Where the last entry went: its leaf and place there (0: none), to recognise runs.
     uint32_t lastPage_ = 0;
     size_t lastAt_ = 0;

@@ -21,6 +21,7 @@ bool sameKey(std::span<const uint8_t> a, std::span<const uint8_t> b) {
 }  // namespace
 
 bool IndexWriter::remove(std::span<const uint8_t> key, RowLocation row) {
+    storedLeaf_ = 0;
     const uint32_t leaf = descend(key, row);
     const LeafRemoval removal = removeFromLeaf(leaf, key, row);
     if (removal.emptied)

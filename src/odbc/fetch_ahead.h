@@ -1,5 +1,7 @@
-// Double buffering for a result set: while the reader works through one block of rows, a
-// thread of its own fills the next, so the source's fetching and the caller's work overlap.
+// Buffering ahead for a result set: while the reader works through one block of rows, a thread
+// of its own fills the next ones, so the source's fetching and the caller's work overlap. With
+// more than two blocks either side may stall for a while (a driver waiting for the server's next
+// batch, a writer flushing) without stopping the other.
 //
 // The fetching thread alone uses the statement from start() until the object is destroyed;
 // the reader only sees finished blocks. Destroying the object (closing the result set, an
@@ -7,13 +9,14 @@
 // row, and waits for it.
 #pragma once
 
-#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <thread>
+#include <vector>
 
 #include "odbc/row_block.h"
 
@@ -25,7 +28,9 @@ class FetchAhead {
     // token asks it to stop.
     using Fill = std::function<void(RowBlock&, std::stop_token)>;
 
-    FetchAhead(size_t columns, Fill fill);
+    // `depth` blocks in all (at least two): the one the reader holds, and up to depth - 1
+    // filled ahead of it.
+    FetchAhead(size_t columns, Fill fill, size_t depth = 2);
     ~FetchAhead();
     FetchAhead(const FetchAhead&) = delete;
     FetchAhead& operator=(const FetchAhead&) = delete;
@@ -42,12 +47,13 @@ class FetchAhead {
     void produce(std::stop_token stop);
 
     Fill fill_;
-    std::array<RowBlock, 2> blocks_;
+    // Used as a ring: filled in turn, read in the same turn.
+    std::vector<std::unique_ptr<RowBlock>> blocks_;
     size_t reading_ = 0;  // the block the reader holds
     std::mutex mutex_;
     std::condition_variable_any changed_;
-    // Guarded by mutex_: the block the reader does not hold is filled and waits for it.
-    bool ready_ = false;
+    // Guarded by mutex_: the blocks after reading_ that are filled and wait for the reader.
+    size_t ready_ = 0;
     std::jthread producer_;  // last: stopped and joined before the blocks go
 };
 

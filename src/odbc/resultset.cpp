@@ -35,11 +35,14 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-// Rows one block holds at least when a fetch brings fewer, and the bytes of values after which
-// a block takes no further row: a hand-over every few hundred rows costs nothing measurable,
-// and two blocks of long values stay small.
-constexpr size_t kMinBlockRows = 256;
-constexpr size_t kBlockBudgetBytes = size_t{4} << 20;
+// Rows one block holds at least when a fetch brings fewer, the bytes of values after which a
+// block takes no further row, and the blocks in all. Each hand-over wakes a thread, which costs
+// tens of microseconds, so blocks are large; several of them let the reader go on while the
+// driver waits for the server's next batch, and let fetching go on while the reader flushes.
+// The blocks of long values together stay at a few megabytes.
+constexpr size_t kMinBlockRows = 4096;
+constexpr size_t kBlockBudgetBytes = size_t{2} << 20;
+constexpr size_t kBlocksAhead = 4;
 
 struct Resultset::State {
     State(std::shared_ptr<ConnectionState> connection, const std::string& sql,
@@ -90,9 +93,11 @@ void Resultset::State::prepareReading() {
     reader = std::make_unique<RowReader>(statement, *buffer);
     const size_t blockRows = std::max(kMinBlockRows, buffer->rowsPerFetch());
     ahead = std::make_unique<FetchAhead>(
-        columns.size(), [this, blockRows](RowBlock& into, std::stop_token stop) {
+        columns.size(),
+        [this, blockRows](RowBlock& into, std::stop_token stop) {
             reader->fill(into, blockRows, kBlockBudgetBytes, std::move(stop));
-        });
+        },
+        kBlocksAhead);
     block = &ahead->start();
     // The first fetch has settled the row array size; the fetching thread changes it no more.
     rowsPerFetch = buffer->rowsPerFetch();

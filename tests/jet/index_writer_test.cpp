@@ -394,6 +394,50 @@ TEST(IndexWriter, RunsInsideTheTreeLeaveFullLeaves) {
     }
 }
 
+// Entries that land between two entries of the leaf that took the one before (no lookup in
+// between, as a table's inserts have it): new-key answers, refused duplicates and removals in
+// that leaf leave the index exact.
+TEST(IndexWriter, EntriesInsideTheLeafTakenLastStayExact) {
+    REQUIRE_FIXTURE("bigIndexTestV2000.mdb");
+    WritableIndex ix("bigIndexTestV2000.mdb", u"Table1", 0);
+    auto key = [](uint32_t n) {
+        std::u16string text = u"Kunde ";
+        for (char c : std::to_string(100000 + n)) text += static_cast<char16_t>(c);
+        return textKey(text);
+    };
+    std::vector<IndexEntry> entries;
+    std::set<std::vector<uint8_t>> keys;
+    uint32_t rows = 0;
+    auto add = [&](std::vector<uint8_t> k) {
+        const RowLocation row{200 + rows / 100, static_cast<uint8_t>(rows % 100)};
+        ++rows;
+        const bool fresh = keys.insert(k).second;
+        ASSERT_EQ(ix.writer.insert(k, row), fresh);
+        entries.push_back({std::move(k), row});
+    };
+    for (uint32_t n = 0; n < 6000; n += 4) add(key(n));
+    std::mt19937 random(3);
+    for (int i = 0; i < 3000; ++i) {
+        const auto n =
+            static_cast<uint32_t>(2000 + random() % 400);  // a few leaves, again and again
+        add(key(random() % 3 == 0 ? n & ~3u : n));
+        if (i % 100 == 50) {
+            const IndexEntry& last = entries.back();
+            EXPECT_THROW(ix.writer.insert(last.key, last.row), Error);
+        }
+        if (i % 100 == 99) {
+            const IndexEntry gone = entries[entries.size() - 2];
+            entries.erase(entries.end() - 2);
+            const bool lastOfKey =
+                std::none_of(entries.begin(), entries.end(),
+                             [&](const IndexEntry& e) { return e.key == gone.key; });
+            EXPECT_EQ(ix.writer.remove(gone.key, gone.row), lastOfKey);
+            if (lastOfKey) keys.erase(gone.key);
+        }
+    }
+    expectSoundIndex(ix, entries);
+}
+
 // ---- Emptying --------------------------------------------------------------------------------
 
 TEST(IndexWriter, ClearLeavesOneEmptyLeafAndFreesThePages) {

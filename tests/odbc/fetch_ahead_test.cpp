@@ -33,20 +33,43 @@ struct Counting {
 };
 
 TEST(FetchAhead, BlocksArriveInOrderAndStayIntactWhileHeld) {
-    Counting fill{10000, 7};
-    FetchAhead ahead(1, fill);
-    const RowBlock* block = &ahead.start();
-    int32_t expected = 0;
-    for (;;) {
-        // Give the producer time to run ahead: it must not touch the block held here.
-        if (expected % 700 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        for (size_t row = 0; row < block->rows(); ++row) {
-            ASSERT_EQ(block->value(row, 0), Value(expected++));
+    for (size_t depth : {2, 3, 5}) {
+        Counting fill{10000, 7};
+        FetchAhead ahead(1, fill, depth);
+        const RowBlock* block = &ahead.start();
+        int32_t expected = 0;
+        for (;;) {
+            // Give the producer time to run ahead: it must not touch the block held here.
+            if (expected % 700 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (size_t row = 0; row < block->rows(); ++row) {
+                ASSERT_EQ(block->value(row, 0), Value(expected++)) << "depth " << depth;
+            }
+            if (block->last()) break;
+            block = &ahead.next();
         }
-        if (block->last()) break;
-        block = &ahead.next();
+        EXPECT_EQ(expected, 10000);
     }
-    EXPECT_EQ(expected, 10000);
+}
+
+TEST(FetchAhead, TheProducerRunsAheadByAllBlocksButTheReadersAndNoFurther) {
+    Counting fill{1 << 30, 10};
+    FetchAhead ahead(1, fill, 4);
+    auto settled = [&] {
+        int32_t seen = -1;
+        while (seen != *fill.next) {
+            seen = *fill.next;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return seen / 10;  // blocks filled
+    };
+    ahead.start();
+    EXPECT_EQ(settled(), 4);  // the reader's and three ahead
+    EXPECT_EQ(ahead.next().value(0, 0), Value(int32_t{10}));
+    EXPECT_EQ(settled(), 5);
+    ahead.next();
+    ahead.next();
+    EXPECT_EQ(ahead.next().value(0, 0), Value(int32_t{40}));
+    EXPECT_EQ(settled(), 8);
 }
 
 TEST(FetchAhead, SmallResultNeedsNoThreadAndLargeOneStopsWhenAbandoned) {

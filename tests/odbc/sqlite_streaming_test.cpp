@@ -23,7 +23,8 @@ using odbc::LockType;
 using odbc::ResultsetType;
 using odbc::Value;
 
-constexpr int kRows = 3000;  // many blocks of either kind
+constexpr int kRows = 30000;        // many blocks of either kind
+constexpr int kFailingRow = 17000;  // well inside a block the thread fetched
 
 std::u16string note(int n) {
     std::string text = "Zeile " + std::to_string(n);
@@ -46,9 +47,10 @@ class SqliteStreamingTest : public testing::Test {
             " ' – Größe' END, CASE WHEN n % 500 = 0 THEN '" +
             longText(70000).utf8 + "' ELSE 'k' || n END FROM z");
         // Computed when read, not for the rows already there: abs() of the smallest integer
-        // overflows, so reading `fehler` fails at row 1700.
+        // overflows, so reading `fehler` fails at kFailingRow.
         writer.execute(
-            "ALTER TABLE t ADD COLUMN fehler INTEGER GENERATED ALWAYS AS (CASE WHEN n = 1700"
+            "ALTER TABLE t ADD COLUMN fehler INTEGER GENERATED ALWAYS AS (CASE WHEN n = " +
+            std::to_string(kFailingRow) +
             " THEN abs(-9223372036854775807 - 1) ELSE n END) VIRTUAL");
         writer.close();
         db.emplace(environment.openConnection(kSqliteStepDsn));
@@ -98,7 +100,7 @@ TEST_F(SqliteStreamingTest, ClosingEarlyOrAbandoningFreesTheStatementAtOnce) {
     };
     for (const char* sql : {"SELECT n FROM t", "SELECT n, notiz, lang FROM t"}) {
         odbc::Resultset rs = db->openResultset(sql);
-        for (int i = 0; i < 600; ++i) rs.moveNext();  // into the blocks the thread brought
+        for (int i = 0; i < 6000; ++i) rs.moveNext();  // into the blocks the thread brought
         rs.close();
         EXPECT_TRUE(rs.eof());
         // A statement still stepping would keep the table locked.
@@ -116,7 +118,7 @@ TEST_F(SqliteStreamingTest, ClosingEarlyOrAbandoningFreesTheStatementAtOnce) {
     odbc::Resultset moved = db->openResultset("SELECT n FROM t");
     { odbc::Resultset taken = std::move(moved); }
     odbc::Resultset again = db->openResultset("SELECT COUNT(*) FROM t");
-    EXPECT_EQ(again.value(0), Value(std::u16string(u"3000")));  // SQLite: COUNT(*) as text
+    EXPECT_EQ(again.value(0), Value(std::u16string(u"30000")));  // SQLite: COUNT(*) as text
 }
 
 TEST_F(SqliteStreamingTest, ARowThatFailsIsReportedWhereItHappens) {
@@ -124,11 +126,12 @@ TEST_F(SqliteStreamingTest, ARowThatFailsIsReportedWhereItHappens) {
     for (const char* sql : {"SELECT n, notiz, fehler FROM t", "SELECT n, fehler FROM t"}) {
         odbc::Resultset rs = db->openResultset(sql);
         // SQLite fails the whole fetch of the row array that holds the bad row.
-        const int delivered = static_cast<int>(1699 / rs.rowsPerFetch() * rs.rowsPerFetch());
+        const int delivered =
+            static_cast<int>((kFailingRow - 1) / rs.rowsPerFetch() * rs.rowsPerFetch());
         int n = 1;
         try {
             for (; !rs.eof(); rs.moveNext(), ++n) ASSERT_EQ(rs.value(0), Value(int32_t{n}));
-            FAIL() << "no error for row 1700: " << sql;
+            FAIL() << "no error for row " << kFailingRow << ": " << sql;
         } catch (const odbc::Error& e) {
             EXPECT_NE(e.description().find("overflow"), std::string::npos) << e.what();
         }
