@@ -12,13 +12,13 @@ namespace jet {
 using namespace usage_map_layout;
 
 uint32_t PageAllocator::allocate() {
-    MapRow global = writableMapRow(file_, kGlobalMap);
     // Free pages are rare (they come from emptied tables), so a scan from the lowest page
     // that may be free is cheap; the hint skips the scan entirely while nothing was freed.
     for (uint32_t page = lowestMaybeFree_; page < file_.pageCount(); ++page) {
-        auto bit = findMapBit(file_, global, page);
+        auto bit = findMapBit(file_, kGlobalMap, page);
         if (!bit) {
             // Outside the window: skip to its next covered range, if any.
+            MapRowView global = readMapRow(file_, kGlobalMap);
             if (global.bytes[0] == kInline) {
                 uint32_t start = ByteView({global.bytes, global.size}, 1).u32(kInlineStart);
                 if (page < start) {
@@ -30,8 +30,8 @@ uint32_t PageAllocator::allocate() {
             page = (page / kPagesPerBitmapPage + 1) * kPagesPerBitmapPage - 1;
             continue;
         }
-        if (*bit->byte & bit->mask) {
-            *bit->byte = static_cast<uint8_t>(*bit->byte & ~bit->mask);
+        if (mapBitSet(file_, *bit)) {
+            setMapBit(file_, *bit, false);
             std::memset(file_.writablePage(page), 0, kPageSize);
             lowestMaybeFree_ = page + 1;
             return page;
@@ -40,9 +40,7 @@ uint32_t PageAllocator::allocate() {
     lowestMaybeFree_ = UINT32_MAX;
     uint32_t page = file_.appendPage();
     // Access marks the pages past the end of the file free; the new page is in use now.
-    global = writableMapRow(file_, kGlobalMap);
-    if (auto bit = findMapBit(file_, global, page))
-        *bit->byte = static_cast<uint8_t>(*bit->byte & ~bit->mask);
+    if (auto bit = findMapBit(file_, kGlobalMap, page)) setMapBit(file_, *bit, false);
     return page;
 }
 
@@ -52,7 +50,7 @@ namespace {
 // pointer for that range.
 bool addBitmapPage(PageFile& file, uint32_t range) {
     size_t pointer = kReferencePointers + size_t{range} * 4;
-    if (pointer + 4 > writableMapRow(file, kGlobalMap).size) return false;
+    if (pointer + 4 > readMapRow(file, kGlobalMap).size) return false;
     // Appended, not allocated: the allocator is what is being extended. A new bitmap is all
     // zero, so the page itself counts as in use.
     uint32_t bitmap = file.appendPage();
@@ -64,8 +62,7 @@ bool addBitmapPage(PageFile& file, uint32_t range) {
 }
 
 void setFree(PageFile& file, uint32_t page) {
-    if (auto bit = findMapBit(file, writableMapRow(file, kGlobalMap), page))
-        *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
+    if (auto bit = findMapBit(file, kGlobalMap, page)) setMapBit(file, *bit, true);
 }
 
 // Turns the inline global map into a reference map with the same free pages, so that it can
@@ -76,8 +73,7 @@ void promoteGlobalMap(PageFile& file) {
     std::memset(row.bytes, 0, row.size);
     row.bytes[0] = kReference;
     for (uint32_t page : free) {
-        if (!findMapBit(file, writableMapRow(file, kGlobalMap), page))
-            addBitmapPage(file, page / kPagesPerBitmapPage);
+        if (!findMapBit(file, kGlobalMap, page)) addBitmapPage(file, page / kPagesPerBitmapPage);
         setFree(file, page);
     }
 }
@@ -85,11 +81,10 @@ void promoteGlobalMap(PageFile& file) {
 }  // namespace
 
 void PageAllocator::release(uint32_t page) {
-    MapRow global = writableMapRow(file_, kGlobalMap);
-    if (!findMapBit(file_, global, page)) {
+    if (!findMapBit(file_, kGlobalMap, page)) {
         // The map does not reach the page yet: widen it instead of losing the page.
-        if (global.bytes[0] == kInline) promoteGlobalMap(file_);
-        if (!findMapBit(file_, writableMapRow(file_, kGlobalMap), page) &&
+        if (readMapRow(file_, kGlobalMap).bytes[0] == kInline) promoteGlobalMap(file_);
+        if (!findMapBit(file_, kGlobalMap, page) &&
             !addBitmapPage(file_, page / kPagesPerBitmapPage))
             return;  // past what any map row can describe; the page stays unused
     }

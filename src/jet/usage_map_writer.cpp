@@ -24,18 +24,16 @@ uint32_t newBitmapPage(PageFile& file, PageAllocator& allocator) {
 }
 
 void setReferenceBit(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t page) {
-    MapRow row = writableMapRow(file, map);
+    MapRowView row = readMapRow(file, map);
     size_t pointer = kReferencePointers + size_t{page / kPagesPerBitmapPage} * 4;
     if (pointer + 4 > row.size)
         throwCorrupt(map.page, "die Belegungstabelle kann Seite " + std::to_string(page) +
                                    " nicht aufnehmen");
     if (ByteView({row.bytes, row.size}, map.page).u32(pointer) == 0) {
         uint32_t bitmap = newBitmapPage(file, allocator);
-        row = writableMapRow(file, map);  // the allocation may have touched the same page
-        putU32(row.bytes + pointer, bitmap);
+        putU32(writableMapRow(file, map).bytes + pointer, bitmap);
     }
-    auto bit = findMapBit(file, row, page);
-    *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
+    setMapBit(file, *findMapBit(file, map, page), true);
 }
 
 // Rewrites an inline map so that its window holds `pages`, or returns false when no window
@@ -65,13 +63,13 @@ void promoteToReference(PageFile& file, PageAllocator& allocator, MapRef map,
 }  // namespace
 
 void addPageToMap(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t page) {
-    MapRow row = writableMapRow(file, map);
-    if (row.bytes[0] == kReference) return setReferenceBit(file, allocator, map, page);
-    if (row.bytes[0] != kInline)
+    const uint8_t kind = readMapRow(file, map).bytes[0];
+    if (kind == kReference) return setReferenceBit(file, allocator, map, page);
+    if (kind != kInline)
         throwCorrupt(map.page,
                      "unbekannte Art der Belegungstabelle in Zeile " + std::to_string(map.row));
-    if (auto bit = findMapBit(file, row, page)) {
-        *bit->byte = static_cast<uint8_t>(*bit->byte | bit->mask);
+    if (auto bit = findMapBit(file, map, page)) {
+        setMapBit(file, *bit, true);
         return;
     }
     std::vector<uint32_t> pages = readUsageMap(file, map).pages;
@@ -80,9 +78,7 @@ void addPageToMap(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t
 }
 
 void removePageFromMap(PageFile& file, MapRef map, uint32_t page) {
-    MapRow row = writableMapRow(file, map);
-    if (auto bit = findMapBit(file, row, page))
-        *bit->byte = static_cast<uint8_t>(*bit->byte & ~bit->mask);
+    if (auto bit = findMapBit(file, map, page)) setMapBit(file, *bit, false);
 }
 
 void clearMap(PageFile& file, MapRef map) {

@@ -112,5 +112,35 @@ TEST(PageAllocation, InlineMapMovesItsWindowThenBecomesAReferenceMap) {
     EXPECT_TRUE(readUsageMap(file, owned).pages.empty());
 }
 
+// A flush writes and journals every dirty page: a map page must not become dirty for a bit
+// that stays as it was.
+TEST(PageAllocation, MapPagesStayCleanWhenNoBitChanges) {
+    REQUIRE_FIXTURE("testPromotionV2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("testPromotionV2003.mdb"));
+    PageFile file(path.string(), OpenMode::Exclusive);
+    Database probe(testing::fixture("testPromotionV2003.mdb").string(), OpenMode::ReadOnly);
+    MapRef owned = probe.openTable(u"jobDB1").definition().ownedPages;
+    PageAllocator allocator(file);
+    std::vector<uint32_t> pages;
+    for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+    allocator.release(pages[650]);  // the global map becomes a reference map
+    ASSERT_EQ(allocator.allocate(), pages[650]);
+    addPageToMap(file, allocator, owned, pages[699]);  // and so does the table's
+    file.flush();
+
+    // Past the end of the file the global map has no bit set: the new page is the only change.
+    const uint32_t appended = allocator.allocate();
+    EXPECT_EQ(file.dirtyPageCount(), 1u);
+    // A page the table owns already, and one it never owned, leave its map as it is.
+    addPageToMap(file, allocator, owned, pages[699]);
+    removePageFromMap(file, owned, pages[5]);
+    EXPECT_EQ(file.dirtyPageCount(), 1u);
+    // A real change dirties the bitmap page alone, not the page of the map's row.
+    addPageToMap(file, allocator, owned, appended);
+    EXPECT_EQ(file.dirtyPageCount(), 2u);
+    EXPECT_EQ(readUsageMap(file, owned).pages.back(), appended);
+}
+
 }  // namespace
 }  // namespace jet
