@@ -94,6 +94,7 @@ size_t IndexWriter::childSlot(const Node& n, std::span<const uint8_t> key, RowLo
 }
 
 uint32_t IndexWriter::descend(std::span<const uint8_t> key, RowLocation row) {
+    rightEdgeLeaf_ = 0;
     path_.clear();
     uint32_t page = index_.rootPage;
     while (Node* n = nodeAt(page)) {
@@ -129,14 +130,44 @@ bool IndexWriter::insert(std::span<const uint8_t> key, RowLocation row) {
                                                    " Bytes ist zu lang (höchstens " +
                                                    std::to_string(kMaxKeySize) + ")");
     bool isNew = false;
+    if (appendAtRightEdge(key, row, isNew)) return isNew;
     if (insertInsideStoredLeaf(key, row, isNew)) return isNew;
     const uint32_t leaf = descend(key, row);
     isNew = insertIntoLeaf(leaf, key, row, change_);
+    const bool split = change_.newPage != 0;
     for (size_t level = path_.size(); level-- > 0;) {
         if (!change_.lastIsNew && change_.newPage == 0) break;
         applyToNode(path_[level], key, row, change_);
     }
+    if (!split) rememberRightEdge(leaf);
     return isNew;
+}
+
+// The way down to the last leaf, when every step on it is a node's child tail: a new last
+// entry there changes no node page, so later ones can follow the same steps.
+void IndexWriter::rememberRightEdge(uint32_t leaf) {
+    if (leaf != hot_.page || hot_.nextPage != 0) return;
+    for (const Step& step : path_) {
+        const size_t children = node(step.page).children.size();
+        if (children < 2 || step.slot + 1 != children) return;
+    }
+    rightEdgeLeaf_ = leaf;
+}
+
+// Keys appended in ascending order go after the last leaf's last entry, along the way down
+// the previous one took.
+bool IndexWriter::appendAtRightEdge(std::span<const uint8_t> key, RowLocation row, bool& isNew) {
+    if (rightEdgeLeaf_ == 0 || rightEdgeLeaf_ != hot_.page || hot_.nextPage != 0) return false;
+    if (!appendToHotLeaf(key, row, isNew)) return false;
+    storedLeaf_ = 0;  // its view of the page is behind now
+    noteInsert(hot_.page, hot_.count - 1);
+    for (const Step& step : path_) {
+        NodeChild& child = node(step.page).children[step.slot];
+        child.key.assign(key.begin(), key.end());
+        child.row = row;
+        child.known = true;
+    }
+    return true;
 }
 
 uint32_t IndexWriter::newPage() {
@@ -624,6 +655,7 @@ void IndexWriter::lastEntryBelow(uint32_t page, NodeChild& out) {
 
 void IndexWriter::clear() {
     storedLeaf_ = 0;
+    rightEdgeLeaf_ = 0;
     const uint32_t root = index_.rootPage;
     IndexTree tree = readIndexTree(file_, root);
     for (const IndexPage& page : tree.pages) {

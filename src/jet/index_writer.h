@@ -19,8 +19,9 @@
 // that must change its prefix or split is decoded and rewritten. The leaf that gained a last
 // entry is remembered, so that appending in ascending order costs the new entry's bytes, its
 // mask bit and the free-space field; an entry that falls between two entries of the leaf that
-// took the last one in place goes there without the way down. The writer assumes it is the
-// only one changing the index while it lives.
+// took the last one in place goes there without the way down, and so does an entry after the
+// last one of the whole index while the way down to it crosses child tails only. The writer
+// assumes it is the only one changing the index while it lives.
 #pragma once
 
 #include <cstdint>
@@ -141,6 +142,8 @@ class IndexWriter {
                         Change& change);
     bool appendToHotLeaf(std::span<const uint8_t> key, RowLocation row, bool& isNew);
     bool insertInsideStoredLeaf(std::span<const uint8_t> key, RowLocation row, bool& isNew);
+    bool appendAtRightEdge(std::span<const uint8_t> key, RowLocation row, bool& isNew);
+    void rememberRightEdge(uint32_t leaf);
     [[noreturn]] static void throwDuplicate(RowLocation row);
     void decodeLeaf(uint32_t page);
     bool neighbourHasKey(uint32_t page, bool next, std::span<const uint8_t> key);
@@ -192,6 +195,9 @@ class IndexWriter {
     // The page stored_ describes as it is, right after an entry went into it in place; 0
     // once anything else may have changed the index.
     uint32_t storedLeaf_ = 0;
+    // The last leaf while path_ is the way down to it through child tails only; 0 once the
+    // way may have changed.
+    uint32_t rightEdgeLeaf_ = 0;
     // Where the last entry went: its leaf and place there (0: none), to recognise runs.
     uint32_t lastPage_ = 0;
     size_t lastAt_ = 0;

@@ -438,6 +438,47 @@ TEST(IndexWriter, EntriesInsideTheLeafTakenLastStayExact) {
     expectSoundIndex(ix, entries);
 }
 
+// Appends follow the way down the previous append took; inserts elsewhere, removals of the last
+// entry and splits of the nodes on the right edge in between must leave every node exact.
+TEST(IndexWriter, AppendsAlongTheRightEdgeStayExact) {
+    REQUIRE_FIXTURE("bigIndexTestV2000.mdb");
+    WritableIndex ix("bigIndexTestV2000.mdb", u"Table1", 0);
+    std::mt19937 random(11);
+    auto key = [](uint32_t n) {
+        // Long keys that share little: few to a page, so the tree soon grows deep.
+        std::vector<uint8_t> k(300);
+        for (size_t i = 0; i < k.size(); ++i) k[i] = static_cast<uint8_t>(n * 31 + i * 7);
+        for (size_t i = 0; i < 4; ++i) k[i] = static_cast<uint8_t>(n >> (24 - 8 * i));
+        return k;
+    };
+    std::vector<IndexEntry> entries;
+    std::multiset<uint32_t> keys;
+    uint32_t rows = 0;
+    auto add = [&](uint32_t n) {
+        const RowLocation row{300 + rows / 100, static_cast<uint8_t>(rows % 100)};
+        ++rows;
+        ASSERT_EQ(ix.writer.insert(key(n), row), keys.count(n) == 0);
+        keys.insert(n);
+        entries.push_back({key(n), row});
+    };
+    auto below = [&](uint32_t n) {
+        return static_cast<uint32_t>(n - 1 - random() % 9 - 10 * (random() % (n / 10)));
+    };
+    for (uint32_t n = 10; n < 20000; n += 10) {
+        add(n);
+        if (n % 500 == 0) add(below(n));
+        if (n % 1700 == 0) {
+            const IndexEntry last = entries.back();
+            entries.pop_back();
+            keys.erase(keys.find(n));
+            ASSERT_TRUE(ix.writer.remove(last.key, last.row));
+            add(n + 1);
+        }
+    }
+    const IndexTree tree = expectSoundIndex(ix, entries);
+    EXPECT_GE(*std::max_element(tree.depths.begin(), tree.depths.end()), 3u);
+}
+
 // ---- Emptying --------------------------------------------------------------------------------
 
 TEST(IndexWriter, ClearLeavesOneEmptyLeafAndFreesThePages) {
