@@ -66,8 +66,6 @@ CharCodes legacyCodesOf(char16_t unit) {
     return codes;
 }
 
-// Text keys are built per row and mostly of Latin-1 characters: their codes are worked out
-// once instead of searched in the runs for every character.
 struct Latin1Codes {
     std::array<CharCodes, 256> codes;
     Latin1Codes() {
@@ -77,9 +75,13 @@ struct Latin1Codes {
 
 }  // namespace
 
-CharCodes generalLegacyCodes(char16_t unit) {
+const std::array<CharCodes, 256>& latin1LegacyCodes() {
     static const Latin1Codes latin1;
-    if (unit < latin1.codes.size()) return latin1.codes[unit];
+    return latin1.codes;
+}
+
+CharCodes generalLegacyCodes(char16_t unit) {
+    if (unit < 256) return latin1LegacyCodes()[unit];
     return legacyCodesOf(unit);
 }
 

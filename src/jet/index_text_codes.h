@@ -41,4 +41,8 @@ CharCodes tableCodes(char16_t unit);
 // leaves both halves of a pair out of the key, so they come back as Ignored.
 CharCodes generalLegacyCodes(char16_t unit);
 
+// generalLegacyCodes() of U+0000 to U+00FF, worked out once: most text is of these, and a key
+// is built for every row.
+const std::array<CharCodes, 256>& latin1LegacyCodes();
+
 }  // namespace jet

@@ -140,13 +140,18 @@ void trimExtra(Bytes& bytes) {
 // Writes the inline bytes to `out` and gathers the other sections.
 TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
     TextSections sections;
+    const std::array<CharCodes, 256>& latin1 = latin1LegacyCodes();
+    SectionBytes<text_key::kMaxChars * 4> inlineBytes;  // four bytes at most per character
+    CharCodes other;
     int position = 0;  // characters with inline bytes so far
     for (char16_t unit : text) {
-        const CharCodes codes = generalLegacyCodes(unit);
+        const CharCodes& codes = unit < 256 ? latin1[unit] : (other = generalLegacyCodes(unit));
         const int current = position;
-        if (codes.inlineLength > 0) {
-            auto own = codes.inlineCodes();
-            out.insert(out.end(), own.begin(), own.end());
+        if (codes.inlineLength == 1) {
+            inlineBytes.push_back(codes.inlineBytes[0]);
+            ++position;
+        } else if (codes.inlineLength > 0) {
+            inlineBytes.append(codes.inlineCodes());
             ++position;
         }
         if (codes.extraLength > 0 || codes.extraModifier != 0)
@@ -156,6 +161,7 @@ TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
         }
         if (codes.crazyFlag != 0) sections.crazy.push_back(codes.crazyFlag);
     }
+    out.insert(out.end(), inlineBytes.begin(), inlineBytes.end());
     return sections;
 }
 
