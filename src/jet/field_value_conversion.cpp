@@ -120,9 +120,40 @@ std::optional<int64_t> currencyUnitsOf(double d) {
     return static_cast<int64_t>(units);
 }
 
+// Integer digits a plain money text may have for plainCurrencyUnits(): its units then fit in
+// 64 bits without a check.
+inline constexpr size_t kPlainCurrencyDigits = 14;
+
+// The units of a text such as "-1234.5" (a sign, digits, at most four places after a point),
+// as an exact server value arrives: it reads the same in the invariant form as in every
+// other, and needs no rounding. Nothing for any other text.
+std::optional<int64_t> plainCurrencyUnits(std::u16string_view text) {
+    size_t at = 0;
+    const bool negative = !text.empty() && text[0] == u'-';
+    if (negative) ++at;
+    int64_t units = 0;
+    size_t digits = 0;
+    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at, ++digits)
+        units = units * 10 + (text[at] - u'0');
+    if (digits == 0 || digits > kPlainCurrencyDigits) return std::nullopt;
+    int places = 0;
+    if (at < text.size() && text[at] == u'.') {
+        for (++at; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at, ++places) {
+            if (places == decimal_format::kCurrencyScale) return std::nullopt;
+            units = units * 10 + (text[at] - u'0');
+        }
+        if (places == 0) return std::nullopt;
+    }
+    if (at != text.size()) return std::nullopt;
+    for (; places < decimal_format::kCurrencyScale; ++places) units *= 10;
+    return negative ? -units : units;
+}
+
 Currency currencyFor(const Value& value, const ValueLocale& locale) {
     if (auto* d = std::get_if<double>(&value))
         if (auto units = currencyUnitsOf(*d)) return Currency{*units};
+    if (auto* s = std::get_if<std::u16string>(&value))
+        if (auto units = plainCurrencyUnits(*s)) return Currency{*units};
     const auto units = exactUnits(exactAt(value, decimal_format::kCurrencyScale, locale));
     if (!units) throwNumericOverflow();
     return Currency{*units};

@@ -180,6 +180,33 @@ TEST(FieldValueConversion, DoublesToCurrencyAsTheirShortestDecimalReads) {
     }
 }
 
+TEST(FieldValueConversion, PlainMoneyTextsReadAsEveryOtherText) {
+    // A plain text such as "-1234.5" takes a quicker way; with a space in front it takes the
+    // general one. Both must agree, up to the limits of places and digits and past them.
+    std::mt19937_64 random(12);
+    const auto outcome = [](const std::u16string& t) -> std::string {
+        try {
+            return std::to_string(std::get<Currency>(convert(ColumnType::Currency, text(t))).units);
+        } catch (const Error& e) {
+            return "Fehler " + std::to_string(e.number());
+        }
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string t = random() % 3 == 0 ? u"-" : u"";
+        const int digits = static_cast<int>(random() % 17);
+        for (int d = 0; d < digits; ++d) t += static_cast<char16_t>(u'0' + random() % 10);
+        if (random() % 4 != 0) {
+            t += u'.';
+            const int places = static_cast<int>(random() % 7);
+            for (int d = 0; d < places; ++d) t += static_cast<char16_t>(u'0' + random() % 10);
+        }
+        ASSERT_EQ(outcome(t), outcome(u" " + t)) << toUtf8(t);
+    }
+    EXPECT_EQ(outcome(u"99999999999999.9999"), "999999999999999999");
+    EXPECT_EQ(outcome(u"-0.0001"), "-1");
+    EXPECT_EQ(outcome(u"12.34567"), "123457");
+}
+
 TEST(FieldValueConversion, DecimalScaleAndPrecision) {
     const ColumnDef money = decimalColumn(5, 2);  // -999.99 .. 999.99
     EXPECT_EQ(convert(money, text(u"999,99")), Value(Decimal{false, 2, 0, 99999}));
