@@ -20,6 +20,8 @@ namespace {
 constexpr size_t kMaxSpareBuffers = 64;
 // Pages one write call takes; well below any system's limit of parts (IOV_MAX).
 constexpr size_t kMaxPagesPerWrite = 64;
+// Written bytes after which the kernel is asked to start putting them on disk.
+constexpr size_t kWriteBackBytes = size_t{8} << 20;
 
 [[noreturn]] void throwOpenFailure(const std::string& path, int err) {
     if (err == ENOENT || err == ENOTDIR)
@@ -217,7 +219,18 @@ void PageFile::flush() {
     }
     for (uint32_t number : dirty_) cache_.at(number).dirty = false;
     pageCountOnDisk_ = pageCount_;
+    startWriteBack(dirty_.size() * kPageSize);
     dirty_.clear();
+}
+
+// Left alone, the kernel keeps a file of a few hundred megabytes in memory until sync() and
+// only then writes it all, while the writer waits. Started every few megabytes, the writing
+// goes on beside the work. Only a hint: its failure changes nothing.
+void PageFile::startWriteBack(size_t written) {
+    notWrittenBack_ += written;
+    if (notWrittenBack_ < kWriteBackBytes) return;
+    notWrittenBack_ = 0;
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 // Runs of neighbouring pages go out in one call each: a flush writes the pages appended since

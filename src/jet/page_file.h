@@ -94,6 +94,7 @@ class PageFile {
     void requireWritable() const;
     void recoverBeforeOpen();
     void writeDirtyPages();
+    void startWriteBack(size_t written);
     void writePages(size_t first, size_t count);
     void rollBackFailedFlush();
 
@@ -114,6 +115,7 @@ class PageFile {
     // would make the allocator sort its free lists again and again.
     std::vector<std::unique_ptr<uint8_t[]>> spare_;
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
+    size_t notWrittenBack_ = 0;    // bytes flushed since the kernel was last asked to write
 };
 
 }  // namespace jet
