@@ -114,10 +114,16 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
     }
     std::exception_ptr failure;
     try {
-        assignAccessValue(source.value(column), to.value);
+        // Text, most of a row, goes from the fetched row into the field with one copy.
+        const odbc::Value& value = source.value(column);
+        const auto* text = std::get_if<std::u16string>(&value);
+        if (!text) assignAccessValue(value, to.value);
         if (!to.identity) {
             if (to.field == nullptr) to.field = &target.Fields(to.fieldName);
-            to.field->SetValue(std::as_const(to.value));
+            if (text)
+                to.field->SetText(*text);
+            else
+                to.field->SetValue(std::as_const(to.value));
         }
     } catch (...) {
         failure = std::current_exception();

@@ -83,6 +83,13 @@ void RecordsetField::SetValue(const Value& value) {
                    owner_->spare_[number]);
 }
 
+void RecordsetField::SetText(std::u16string_view text) {
+    owner_->requireEditing();
+    const uint16_t number = field_->column().number;
+    assignTextForField(field_->column(), text, rules_, owner_->values_[number],
+                       owner_->spare_[number], owner_->textScratch_);
+}
+
 void RecordsetField::SetValue(Value&& value) {
     owner_->requireEditing();
     owner_->values_[field_->column().number] =

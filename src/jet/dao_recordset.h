@@ -29,6 +29,8 @@ class RecordsetField {
     // text not allowed, a field that cannot be written). REQUIRES: AddNew was called.
     void SetValue(const Value& value);
     void SetValue(Value&& value);  // the same, taking the value over where it can
+    // SetValue of the text, read where it lies instead of copied into a Value first.
+    void SetText(std::u16string_view text);
     const Value& GetValue() const;
 
   private:
@@ -73,6 +75,7 @@ class Recordset {
     // Text buffers the fields' values gave up, by column number, for the next row's text:
     // a row loop then allocates nothing.
     std::vector<std::u16string> spare_;
+    Value textScratch_;  // SetText's text for a field that is not a text field
     // What AddNew starts a row with, and the fields Update requires: worked out once from the
     // table copy, so a row costs no property lookups.
     std::vector<Value> newRow_;

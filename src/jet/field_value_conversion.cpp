@@ -410,19 +410,25 @@ Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRule
     return convertForField(column, std::as_const(assigned), rules);
 }
 
+namespace {
+
+void assignToTextField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
+                       Value& slot, std::u16string& spare) {
+    checkText(column, text, rules);
+    if (auto* held = std::get_if<std::u16string>(&slot)) {
+        held->assign(text);
+    } else {
+        spare.assign(text);
+        slot = std::move(spare);
+    }
+}
+
+}  // namespace
+
 void assignForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules,
                     Value& slot, std::u16string& spare) {
     auto* text = std::get_if<std::u16string>(&assigned);
-    if (text && isTextColumn(column)) {
-        checkText(column, *text, rules);
-        if (auto* held = std::get_if<std::u16string>(&slot)) {
-            held->assign(*text);
-        } else {
-            spare.assign(*text);
-            slot = std::move(spare);
-        }
-        return;
-    }
+    if (text && isTextColumn(column)) return assignToTextField(column, *text, rules, slot, spare);
     if (isNull(assigned)) return assignAlternative(slot, Null{}, spare);
     if (!column.isAutoNumber() &&
         withOwnType(column, assigned, [&](const auto& v) { assignAlternative(slot, v, spare); }))
@@ -430,6 +436,15 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
     Value converted = convertForField(column, assigned, rules);
     if (auto* held = std::get_if<std::u16string>(&slot)) spare = std::move(*held);
     slot = std::move(converted);
+}
+
+void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
+                        Value& slot, std::u16string& spare, Value& scratch) {
+    if (isTextColumn(column)) return assignToTextField(column, text, rules, slot, spare);
+    auto* held = std::get_if<std::u16string>(&scratch);
+    if (!held) held = &scratch.emplace<std::u16string>();
+    held->assign(text);
+    assignForField(column, scratch, rules, slot, spare);
 }
 
 }  // namespace jet

@@ -68,5 +68,9 @@ Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRule
 // `spare`. On a throw `slot` keeps its value.
 void assignForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules,
                     Value& slot, std::u16string& spare);
+// The same for text seen through a view: a Text or Memo field copies it once, straight into
+// its buffer; any other field reads it from `scratch`, whose buffer is kept for the next call.
+void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
+                        Value& slot, std::u16string& spare, Value& scratch);
 
 }  // namespace jet

@@ -90,6 +90,29 @@ TEST(Recordset, RequiredFieldsAndUniqueIndexesRefuseTheRow) {
     EXPECT_EQ(rowsOf(path, u"users").size(), 3u);
 }
 
+TEST(Recordset, TextThroughAViewActsAsATextValue) {
+    REQUIRE_FIXTURE("fixedTextTestV2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("fixedTextTestV2003.mdb"));
+    DBEngine engine;
+    auto db = engine.OpenDatabase(path.string(), true);
+    auto rs = db->OpenRecordset(u"users");
+    rs->AddNew();
+    // Text, number and date fields, values that fit, that do not, and that are no number.
+    for (auto name : {u"c_flag_", u"c_user_name", u"i_user_flags", u"d_stamp_"}) {
+        for (std::u16string text :
+             {u"N", u"NN", u"", u"12", u"-7,5", u"abc", u"2026-12-08 10:00:00", u" 3 "}) {
+            auto& field = rs->Fields(name);
+            field.SetValue(Null{});
+            const int viaValue = errorOf([&] { field.SetValue(text); });
+            const Value expected = field.GetValue();
+            field.SetValue(Null{});
+            EXPECT_EQ(errorOf([&] { field.SetText(text); }), viaValue) << toUtf8(text);
+            EXPECT_EQ(field.GetValue(), expected) << toUtf8(text);
+        }
+    }
+}
+
 TEST(Database, DeleteFromEmptiesTablesAndRefusesOtherStatements) {
     REQUIRE_FIXTURE("indexTestV2003.mdb");
     testing::ScratchDir dir;
