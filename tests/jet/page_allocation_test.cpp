@@ -76,16 +76,27 @@ TEST(PageAllocation, ReleasingPastTheWindowWidensTheGlobalMap) {
     EXPECT_TRUE(checkDatabase(db).empty());
 }
 
+// A copy of a file made by Access, open for writing, with 700 pages taken; `owned` is the
+// map of a table with an inline map.
+struct PromotionCopy {
+    testing::ScratchDir dir;
+    PageFile file{dir.copy(testing::fixture("testPromotionV2003.mdb")).string(),
+                  OpenMode::Exclusive};
+    MapRef owned = Database(testing::fixture("testPromotionV2003.mdb").string(), OpenMode::ReadOnly)
+                       .openTable(u"jobDB1")
+                       .definition()
+                       .ownedPages;
+    PageAllocator allocator{file};
+    std::vector<uint32_t> pages;
+    PromotionCopy() {
+        for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+    }
+};
+
 TEST(PageAllocation, InlineMapMovesItsWindowThenBecomesAReferenceMap) {
     REQUIRE_FIXTURE("testPromotionV2003.mdb");
-    testing::ScratchDir dir;
-    auto path = dir.copy(testing::fixture("testPromotionV2003.mdb"));
-    PageFile file(path.string(), OpenMode::Exclusive);
-    Database probe(testing::fixture("testPromotionV2003.mdb").string(), OpenMode::ReadOnly);
-    MapRef owned = probe.openTable(u"jobDB1").definition().ownedPages;
-    PageAllocator allocator(file);
-    std::vector<uint32_t> pages;
-    for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+    PromotionCopy copy;
+    auto& [dir, file, owned, allocator, pages] = copy;
 
     // Pages within one window's reach: the map stays inline.
     std::vector<uint32_t> expected = readUsageMap(file, owned).pages;
@@ -116,14 +127,8 @@ TEST(PageAllocation, InlineMapMovesItsWindowThenBecomesAReferenceMap) {
 // that stays as it was.
 TEST(PageAllocation, MapPagesStayCleanWhenNoBitChanges) {
     REQUIRE_FIXTURE("testPromotionV2003.mdb");
-    testing::ScratchDir dir;
-    auto path = dir.copy(testing::fixture("testPromotionV2003.mdb"));
-    PageFile file(path.string(), OpenMode::Exclusive);
-    Database probe(testing::fixture("testPromotionV2003.mdb").string(), OpenMode::ReadOnly);
-    MapRef owned = probe.openTable(u"jobDB1").definition().ownedPages;
-    PageAllocator allocator(file);
-    std::vector<uint32_t> pages;
-    for (int i = 0; i < 700; ++i) pages.push_back(allocator.allocate());
+    PromotionCopy copy;
+    auto& [dir, file, owned, allocator, pages] = copy;
     allocator.release(pages[650]);  // the global map becomes a reference map
     ASSERT_EQ(allocator.allocate(), pages[650]);
     addPageToMap(file, allocator, owned, pages[699]);  // and so does the table's
