@@ -95,6 +95,7 @@ size_t IndexWriter::childSlot(const Node& n, std::span<const uint8_t> key, RowLo
 
 uint32_t IndexWriter::descend(std::span<const uint8_t> key, RowLocation row) {
     rightEdgeLeaf_ = 0;
+    if (nodes_.size() > kMaxDecodedNodes) forgetNodesOffPath();
     path_.clear();
     uint32_t page = index_.rootPage;
     while (Node* n = nodeAt(page)) {
@@ -105,6 +106,15 @@ uint32_t IndexWriter::descend(std::span<const uint8_t> key, RowLocation row) {
         page = n->children[slot].page;
     }
     return page;
+}
+
+// Every node is on its page as it is decoded, so any of them can be read again; those on the
+// last way down are the likeliest to be needed next.
+void IndexWriter::forgetNodesOffPath() {
+    std::erase_if(nodes_, [&](const auto& entry) {
+        return std::none_of(path_.begin(), path_.end(),
+                            [&](const Step& step) { return step.page == entry.first; });
+    });
 }
 
 bool IndexWriter::containsKey(std::span<const uint8_t> key) {

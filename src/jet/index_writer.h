@@ -14,10 +14,10 @@
 // split halves the page, and nodes split the same way. Node pages are linked only to siblings
 // with the same parent.
 //
-// The writer keeps the node pages it has met decoded, so that the way down reads no page. An
-// entry goes into its leaf in place (LeafEntries) while the page keeps its prefix; only a page
-// that must change its prefix or split is decoded and rewritten. The leaf that gained a last
-// entry is remembered, so that appending in ascending order costs the new entry's bytes, its
+// The writer keeps the node pages it has met last decoded, so that the way down mostly reads
+// no page. An entry goes into its leaf in place (LeafEntries) while the page keeps its prefix;
+// only a page that must change its prefix or split is decoded and rewritten. The leaf that gained a
+// last entry is remembered, so that appending in ascending order costs the new entry's bytes, its
 // mask bit and the free-space field; an entry that falls between two entries of the leaf that
 // took the last one in place goes there without the way down, and so does an entry after the
 // last one of the whole index while the way down to it crosses child tails only. The writer
@@ -130,6 +130,9 @@ class IndexWriter {
     };
 
     uint32_t descend(std::span<const uint8_t> key, RowLocation row);
+    // Decoded node pages kept at most: memory stays flat however large the index grows.
+    static constexpr size_t kMaxDecodedNodes = 16;
+    void forgetNodesOffPath();
     Node* nodeAt(uint32_t page);  // nullptr for a leaf
     Node& node(uint32_t page);
     static size_t childSlot(const Node& node, std::span<const uint8_t> key, RowLocation row);
