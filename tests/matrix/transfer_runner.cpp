@@ -1,0 +1,242 @@
+// One real transfer run for the driver matrix, driven from the command line, and an exact dump
+// of Access tables afterwards so the matrix can compare values without lossy formatting.
+//
+//   transfer_runner --dsn D --user U --password P --mdb FILE --kind ms|ora|syb [--safe]
+//                   [--table T] [--dump-file OUT] [--dump TABLE]...
+//
+// Every activity line goes to standard output as UTF-8. Exit status: 0 the run completed,
+// 1 it ended with a RunFailure ("Fehler N: description"), 2 it was aborted, 3 bad arguments,
+// 4 the dump failed.
+//
+// The dump is one JSON document per line: {"table":..,"columns":[..]}, then one array per row
+// (fields in column order), then {"end":..,"rows":N}. A field is null or an object with one
+// key naming its kind: b (Yes/No), i (Byte/Integer/Long), c (Currency units), f (Single),
+// d (Double), t (Date/Time days), s (text), x (binary, hex), g (GUID), m (Decimal). Numbers
+// that are not integers are written as the shortest text that reads back as the same value.
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/run_window.h"
+#include "engine/transfer_run.h"
+#include "jet/dao_database.h"
+#include "jet/database.h"
+#include "jet/errors.h"
+#include "jet/text.h"
+
+namespace {
+
+// The window as the run sees it: the settings from the arguments, every list line printed.
+class PrintingWindow : public engine::RunWindow {
+  public:
+    std::u16string texts[5];
+    engine::ServerOption option = engine::ServerOption::Opt_MS;
+    bool safe = false;
+
+    std::u16string text(engine::TextBox box) const override { return texts[static_cast<int>(box)]; }
+    bool isOptionSet(engine::ServerOption asked) const override { return asked == option; }
+    int checkValue(engine::CheckBox box) const override {
+        return box == engine::CheckBox::Check_Safety && safe ? 1 : 0;
+    }
+    void setText(engine::TextBox box, std::u16string_view value) override {
+        texts[static_cast<int>(box)] = std::u16string(value);
+    }
+    void setCaption(engine::StatusLabel, std::u16string_view) override {}
+    void setProgressMax(engine::ProgressBar, float) override {}
+    void setProgressValue(engine::ProgressBar, float) override {}
+    void addListItem(std::u16string_view line) override {
+        std::cout << jet::toUtf8(std::u16string(line)) << "\n" << std::flush;
+    }
+    void clearList() override {}
+    void setStartEnabled(bool) override {}
+    void setBusy(bool) override {}
+    bool abortRequested() const override { return false; }
+    void clearAbortRequest() override {}
+    void processEvents() override {}
+};
+
+std::string jsonString(std::u16string_view text) {
+    std::string out = "\"";
+    for (char16_t c : text) {
+        if (c == u'"' || c == u'\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            out += buf;
+        }
+    }
+    return out + "\"";
+}
+
+template <typename Number>
+std::string shortest(Number v) {
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, result.ptr);
+}
+
+std::string hex(const jet::Bytes& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (uint8_t b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// Sign, 128-bit magnitude and scale as a plain decimal text: the magnitude divided by ten in
+// 32-bit limbs until nothing is left.
+std::string decimalText(const jet::Decimal& v) {
+    uint32_t limbs[4] = {static_cast<uint32_t>(v.high >> 32), static_cast<uint32_t>(v.high),
+                         static_cast<uint32_t>(v.low >> 32), static_cast<uint32_t>(v.low)};
+    std::string digits;  // least significant first
+    bool more = true;
+    while (more) {
+        more = false;
+        uint64_t remainder = 0;
+        for (uint32_t& limb : limbs) {
+            const uint64_t current = remainder << 32 | limb;
+            limb = static_cast<uint32_t>(current / 10);
+            remainder = current % 10;
+            more = more || limb != 0;
+        }
+        digits.push_back(static_cast<char>('0' + remainder));
+    }
+    while (digits.size() <= v.scale) digits.push_back('0');
+    std::string text(digits.rbegin(), digits.rend());
+    if (v.scale > 0) text.insert(text.size() - v.scale, ".");
+    return (v.negative ? "-" : "") + text;
+}
+
+struct FieldJson {
+    std::string operator()(const jet::Null&) const { return "null"; }
+    std::string operator()(bool v) const { return v ? "{\"b\":true}" : "{\"b\":false}"; }
+    std::string operator()(uint8_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
+    std::string operator()(int16_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
+    std::string operator()(int32_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
+    std::string operator()(const jet::Currency& v) const {
+        return "{\"c\":\"" + std::to_string(v.units) + "\"}";
+    }
+    std::string operator()(float v) const { return "{\"f\":\"" + shortest(v) + "\"}"; }
+    std::string operator()(double v) const { return "{\"d\":\"" + shortest(v) + "\"}"; }
+    std::string operator()(const jet::DateTime& v) const {
+        return "{\"t\":\"" + shortest(v.days) + "\"}";
+    }
+    std::string operator()(const std::u16string& v) const {
+        return "{\"s\":" + jsonString(v) + "}";
+    }
+    std::string operator()(const jet::Bytes& v) const { return "{\"x\":\"" + hex(v) + "\"}"; }
+    std::string operator()(const jet::Guid& v) const {
+        return "{\"g\":\"" + hex(jet::Bytes(v.bytes.begin(), v.bytes.end())) + "\"}";
+    }
+    std::string operator()(const jet::Decimal& v) const {
+        return "{\"m\":\"" + decimalText(v) + "\"}";
+    }
+};
+
+void dumpTable(jet::Database& db, const std::string& name, std::ostream& out) {
+    const jet::Table table = db.openTable(jet::fromUtf8(name));
+    const auto& columns = table.definition().columns;
+    out << "{\"table\":" << jsonString(jet::fromUtf8(name)) << ",\"columns\":[";
+    for (size_t i = 0; i < columns.size(); ++i)
+        out << (i ? "," : "") << jsonString(columns[i].name);
+    out << "]}\n";
+    size_t rows = 0;
+    std::string line;
+    table.forEachRow([&](jet::RowLocation, const std::vector<jet::Value>& values) {
+        line = "[";
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (i) line += ',';
+            line += std::visit(FieldJson{}, values[columns[i].number]);
+        }
+        out << line << "]\n";
+        ++rows;
+    });
+    out << "{\"end\":" << jsonString(jet::fromUtf8(name)) << ",\"rows\":" << rows << "}\n";
+}
+
+int usage() {
+    std::cerr << "usage: transfer_runner --dsn D --user U --password P --mdb FILE --kind ms|ora|syb"
+                 " [--safe] [--table T] [--dump-file OUT] [--dump TABLE]...\n";
+    return 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PrintingWindow window;
+    std::string dumpFile;
+    std::vector<std::string> dumps;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--safe") {
+            window.safe = true;
+            continue;
+        }
+        if (i + 1 >= argc) return usage();
+        const std::string value = argv[++i];
+        if (arg == "--dsn") {
+            window.texts[static_cast<int>(engine::TextBox::Text1)] = jet::fromUtf8(value);
+        } else if (arg == "--mdb") {
+            window.texts[static_cast<int>(engine::TextBox::Text2)] = jet::fromUtf8(value);
+        } else if (arg == "--table") {
+            window.texts[static_cast<int>(engine::TextBox::Text3)] = jet::fromUtf8(value);
+        } else if (arg == "--user") {
+            window.texts[static_cast<int>(engine::TextBox::Text4)] = jet::fromUtf8(value);
+        } else if (arg == "--password") {
+            window.texts[static_cast<int>(engine::TextBox::Text5)] = jet::fromUtf8(value);
+        } else if (arg == "--kind") {
+            if (value == "ms") {
+                window.option = engine::ServerOption::Opt_MS;
+            } else if (value == "ora") {
+                window.option = engine::ServerOption::Opt_Ora;
+            } else if (value == "syb") {
+                window.option = engine::ServerOption::OPT_SYB;
+            } else {
+                return usage();
+            }
+        } else if (arg == "--dump-file") {
+            dumpFile = value;
+        } else if (arg == "--dump") {
+            dumps.push_back(value);
+        } else {
+            return usage();
+        }
+    }
+
+    int status = 0;
+    try {
+        jet::dao::DBEngine dbEngine;
+        const engine::RunOutcome outcome = engine::RunTransfer(window, dbEngine);
+        status = outcome == engine::RunOutcome::Completed ? 0 : 2;
+    } catch (const engine::RunFailure& failure) {
+        std::cout << "Fehler " << failure.number << ": " << jet::toUtf8(failure.description)
+                  << "\n";
+        status = 1;
+    }
+    std::cout.flush();
+
+    if (!dumps.empty()) {
+        try {
+            std::ofstream out(dumpFile, std::ios::binary);
+            jet::Database db(jet::toUtf8(window.text(engine::TextBox::Text2)),
+                             jet::OpenMode::ReadOnly);
+            for (const std::string& name : dumps) dumpTable(db, name, out);
+            out.flush();
+            if (!out) throw jet::Error(jet::ErrorCode::InvalidArgument, "dump file not written");
+        } catch (const jet::Error& e) {
+            std::cerr << "dump failed: " << e.number() << ": " << e.description() << "\n";
+            return 4;
+        }
+    }
+    return status;
+}
