@@ -36,8 +36,13 @@ class Cursor:
     def fetch(self, fetch_type, row_number, nrows):
         """Moves as SQL Server does and returns the rows of the new rowset (maybe none)."""
         n = self.count
-        nrows = max(1, nrows or 1)
         kind = fetch_type & 0xFF
+        if nrows == 0 and kind in (FIRST, LAST):
+            # No rows asked for: only positions before the first or after the last row, from
+            # where the driver goes on with RELATIVE (its way to ABSOLUTE on dynamic cursors).
+            self.start = 0 if kind == FIRST else n + 1
+            self.size = 0
+            return []
         if kind == NEXT:
             start = 1 if self.start <= 0 else self.start + self.size
         elif kind == FIRST:
@@ -71,6 +76,8 @@ class Cursor:
             start = self.start
         if start > n:
             start = n + 1
+        if start < 0:
+            start = 0
         self.start = start
         self.size = nrows
         if start < 1 or start > n:

@@ -320,7 +320,9 @@ class Session7:
         cursor = self.cursor_of(call)
         fetch_type = call.param(1) or cursors.NEXT
         row_number = call.param(2) or 0
-        nrows = call.param(3) or 20
+        nrows = call.param(3)
+        if nrows is None:
+            nrows = 20  # SQL Server's default rowset
         if fetch_type & cursors.INFO:
             self.end_proc(reply, more)
             return

@@ -71,7 +71,7 @@ class Column:
     type: ColumnType
 
 
-_DECL = re.compile(r"^\s*([a-z_][a-z_ ]*?)\s*(?:\(\s*([^)]*)\))?\s*$", re.I)
+_DECL = re.compile(r"^\s*([a-z_][a-z0-9_ ]*?)\s*(?:\(\s*([^)]*)\))?\s*$", re.I)
 
 _DEFAULT_LENGTH = {
     "char": 1,
