@@ -53,7 +53,7 @@ Error::Error(std::string lead, std::vector<DiagnosticRecord> records)
       lead_(std::move(lead)),
       records_(std::move(records)) {
     if (const DiagnosticRecord* record = decidingRecord(records_)) {
-        number_ = record->nativeError;
+        if (record->nativeError != 0) number_ = record->nativeError;
         sqlState_ = record->sqlState;
     }
     description_ = records_.empty() ? lead_ : joinMessages(records_);

@@ -15,6 +15,10 @@ struct DiagnosticRecord {
     std::string message;  // UTF-8, as the driver wrote it
 };
 
+// The number of a failure that carries no number of the driver's own (many drivers report 0,
+// and our own checks have none): an operator must never read "Fehler 0" as "no error".
+constexpr int32_t kOdbcFailureNumber = 40002;
+
 class Error : public std::runtime_error {
   public:
     // A failure we detect ourselves. `sqlState` is the ODBC state that fits it best
@@ -25,7 +29,8 @@ class Error : public std::runtime_error {
     // handle's diagnostics (possibly none).
     Error(std::string lead, std::vector<DiagnosticRecord> records);
 
-    // The native error number of the deciding record; 0 for our own failures.
+    // The native error number of the deciding record; kOdbcFailureNumber when it has none
+    // (0) and for our own failures.
     int32_t number() const { return number_; }
     // The SQLSTATE of the deciding record: the first that is not a mere warning (class 01).
     const std::string& sqlState() const { return sqlState_; }
@@ -38,7 +43,7 @@ class Error : public std::runtime_error {
   private:
     std::string lead_;
     std::vector<DiagnosticRecord> records_;
-    int32_t number_ = 0;
+    int32_t number_ = kOdbcFailureNumber;
     std::string sqlState_;
     std::string description_;
 };

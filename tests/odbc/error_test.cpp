@@ -21,7 +21,7 @@ TEST(Error, TheFirstRealErrorDecidesAndEveryMessageIsKept) {
               "(SQLSTATE 08001, Fehlernummer 101)");
 
     Error own("Es gibt keinen aktuellen Datensatz", "24000");
-    EXPECT_EQ(own.number(), 0);
+    EXPECT_EQ(own.number(), odbc::kOdbcFailureNumber);
     EXPECT_EQ(std::string(own.what()), "Es gibt keinen aktuellen Datensatz (SQLSTATE 24000)");
 }
 
