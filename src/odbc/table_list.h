@@ -1,4 +1,5 @@
-// The data source's tables, as RDO's rdoTables: read with SQLTables for type TABLE only.
+// The data source's tables, as RDO's rdoTables: the tables and views of the connection's
+// current database, read with SQLTables, without the server's own schemas and databases.
 #pragma once
 
 #include <cstddef>
