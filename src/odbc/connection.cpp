@@ -60,8 +60,8 @@ int64_t Connection::execute(const std::string& sql) {
     return rows;
 }
 
-bool Connection::usesCursorLibrary() const {
-    return state()->cursorLibrary;
+const std::string& Connection::currentCatalog() const {
+    return state()->currentCatalog;
 }
 
 void Connection::close() {

@@ -48,8 +48,9 @@ class Connection {
     // driver does not say). Throws Error.
     int64_t execute(const std::string& sql);
 
-    // Whether the ODBC cursor library stands between us and the driver.
-    bool usesCursorLibrary() const;
+    // The database the connection works in (SQL_ATTR_CURRENT_CATALOG); empty where the source
+    // has none (SQLite).
+    const std::string& currentCatalog() const;
 
     // Ends this object's hold on the connection. Result sets still open keep the connection
     // alive until they are closed; then it disconnects. Further calls but isOpen() throw.

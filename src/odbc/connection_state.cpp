@@ -22,13 +22,12 @@ SQLSMALLINT textLength(const std::string& s) {
     return static_cast<SQLSMALLINT>(s.size());
 }
 
-void logOnOnce(ConnectionState& state, const LogOn& logOn, bool useCursorLibrary) {
+void connectTo(ConnectionState& state, const LogOn& logOn) {
     state.connection = Handle(SQL_HANDLE_DBC, state.environment->get());
-    auto cursors = useCursorLibrary ? SQL_CUR_USE_ODBC : SQL_CUR_USE_DRIVER;
     check(SQLSetConnectAttr(state.connection.get(), SQL_ATTR_ODBC_CURSORS,
-                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(cursors)),
+                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_CUR_USE_DRIVER)),
                             SQL_IS_UINTEGER),
-          state.connection, "Die ODBC-Cursorbibliothek konnte nicht gewählt werden");
+          state.connection, "Die Cursor des Treibers konnten nicht gewählt werden");
     SQLRETURN rc = SQLConnect(
         state.connection.get(), text(logOn.dataSourceName), textLength(logOn.dataSourceName),
         text(logOn.user), textLength(logOn.user), text(logOn.password), textLength(logOn.password));
@@ -36,7 +35,6 @@ void logOnOnce(ConnectionState& state, const LogOn& logOn, bool useCursorLibrary
           "Die Verbindung zur Datenquelle " + quoted(logOn.dataSourceName) + " ist fehlgeschlagen",
           state.secret);
     state.connected = true;
-    state.cursorLibrary = useCursorLibrary;
 }
 
 void disconnect(ConnectionState& state) noexcept {
@@ -68,8 +66,18 @@ std::string infoText(const ConnectionState& state, SQLUSMALLINT item) {
     return std::string(buffer.data(), std::min(static_cast<size_t>(length), buffer.size() - 1));
 }
 
-bool driverScrollsStaticCursors(const ConnectionState& state) {
-    return (infoNumber(state, SQL_STATIC_CURSOR_ATTRIBUTES1) & SQL_CA1_ABSOLUTE) != 0;
+// The database in use: SQL_ATTR_CURRENT_CATALOG, or SQL_DATABASE_NAME for drivers that only
+// answer that.
+std::string currentCatalog(const ConnectionState& state) {
+    std::vector<char> buffer(1024);
+    SQLINTEGER length = 0;
+    SQLRETURN rc =
+        SQLGetConnectAttr(state.connection.get(), SQL_ATTR_CURRENT_CATALOG, buffer.data(),
+                          static_cast<SQLINTEGER>(buffer.size()), &length);
+    if (SQL_SUCCEEDED(rc) && length > 0 && static_cast<size_t>(length) < buffer.size()) {
+        return std::string(buffer.data(), static_cast<size_t>(length));
+    }
+    return infoText(state, SQL_DATABASE_NAME);
 }
 
 void setReadOnly(ConnectionState& state) {
@@ -88,6 +96,9 @@ void readDriverFacts(ConnectionState& state) {
     state.dataSourceName = infoText(state, SQL_DATA_SOURCE_NAME);
     state.identifierQuote = infoText(state, SQL_IDENTIFIER_QUOTE_CHAR);
     if (state.identifierQuote == " ") state.identifierQuote.clear();  // ODBC's "no quoting"
+    state.driver = identifyDriver(infoText(state, SQL_DRIVER_NAME));
+    state.proven = provenShortcuts(state.driver);
+    state.currentCatalog = currentCatalog(state);
 }
 
 }  // namespace
@@ -101,12 +112,9 @@ std::shared_ptr<ConnectionState> logOnTo(std::shared_ptr<const Handle> environme
     auto state = std::make_shared<ConnectionState>();
     state->environment = std::move(environment);
     state->secret = logOn.password;
-    state->noCursor = logOn.cursorDriver == CursorDriver::UseNone;
-    logOnOnce(*state, logOn, logOn.cursorDriver == CursorDriver::UseOdbc);
-    if (logOn.cursorDriver == CursorDriver::UseIfNeeded && !driverScrollsStaticCursors(*state)) {
-        disconnect(*state);
-        logOnOnce(*state, logOn, true);
-    }
+    state->forwardOnly =
+        logOn.cursorDriver == CursorDriver::UseNone || logOn.cursorDriver == CursorDriver::UseOdbc;
+    connectTo(*state, logOn);
     if (logOn.readOnly) setReadOnly(*state);
     readDriverFacts(*state);
     return state;

@@ -10,6 +10,7 @@
 
 #include "odbc/handle.h"
 #include "odbc/options.h"
+#include "odbc/proven_shortcuts.h"
 
 namespace odbc {
 
@@ -35,18 +36,23 @@ struct ConnectionState {
     Handle connection;
     bool connected = false;
 
-    bool cursorLibrary = false;         // the driver manager's cursor library sits in between
-    bool noCursor = false;              // CursorDriver::UseNone: forward-only, read-only only
+    // CursorDriver::UseNone or UseOdbc: every result set forward-only and read-only.
+    bool forwardOnly = false;
     SQLUINTEGER getDataExtensions = 0;  // SQL_GETDATA_EXTENSIONS
-    std::string dataSourceName;         // as the driver reports it
-    std::string identifierQuote;        // empty when the source has none
+    KnownDriver driver = KnownDriver::Other;
+    ProvenShortcuts proven;       // for `driver`
+    std::string dataSourceName;   // as the driver reports it
+    std::string currentCatalog;   // the database in use; empty where the source has none
+    std::string identifierQuote;  // empty when the source has none
     std::optional<SQLULEN> queryTimeout;
     std::string secret;  // the password, kept only to scrub it from diagnostics
 };
 
-// Allocates a connection under `environment` and logs on. For UseIfNeeded the driver's own
-// cursors are tried first and the cursor library taken only when the driver cannot scroll a
-// static cursor (the driver manager's own rule, made here so we know which one we got).
+// Allocates a connection under `environment` and logs on. The driver manager's cursor library
+// is never loaded: a result set is read once from front to back, which needs no scrolling, and
+// under the library long values cannot be read in full (it refuses SQLGetData and keeps only
+// what fits a bound cell). UseOdbc gives what the library would give such a reading:
+// forward-only, read-only result sets from the driver itself.
 // Throws Error; its texts never contain the password.
 std::shared_ptr<ConnectionState> logOnTo(std::shared_ptr<const Handle> environment,
                                          const LogOn& logOn);

@@ -42,8 +42,8 @@ SQLULEN odbcConcurrency(LockType lockType) {
 
 }  // namespace
 
-CursorSettings effectiveRequest(CursorSettings requested, bool noCursor) {
-    if (noCursor) return {ResultsetType::ForwardOnly, LockType::ReadOnly};
+CursorSettings effectiveRequest(CursorSettings requested, bool forwardOnly) {
+    if (forwardOnly) return {ResultsetType::ForwardOnly, LockType::ReadOnly};
     return requested;
 }
 

@@ -15,9 +15,9 @@ struct CursorSettings {
     std::optional<LockType> lockType;
 };
 
-// What a statement on this connection asks for: with CursorDriver::UseNone always forward-only
-// and read-only, otherwise what the caller asked for.
-CursorSettings effectiveRequest(CursorSettings requested, bool noCursor);
+// What a statement on this connection asks for: with CursorDriver::UseNone or UseOdbc always
+// forward-only and read-only, otherwise what the caller asked for.
+CursorSettings effectiveRequest(CursorSettings requested, bool forwardOnly);
 
 // Sets SQL_ATTR_CURSOR_TYPE, then SQL_ATTR_CONCURRENCY (the order ODBC asks for, since the type
 // may change the concurrency). Substitutions (01S02) are accepted; a refusal throws Error.

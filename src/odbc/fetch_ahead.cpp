@@ -8,7 +8,8 @@
 
 namespace odbc {
 
-FetchAhead::FetchAhead(size_t columns, Fill fill, size_t depth) : fill_(std::move(fill)) {
+FetchAhead::FetchAhead(size_t columns, Fill fill, size_t depth, bool threaded)
+    : fill_(std::move(fill)), threaded_(threaded) {
     blocks_.resize(std::max<size_t>(depth, 2));
     for (auto& block : blocks_) block = std::make_unique<RowBlock>(columns);
 }
@@ -30,7 +31,7 @@ const RowBlock& FetchAhead::start() {
     RowBlock& first = *blocks_[0];
     fillSafely(first, {});
     reading_ = 0;
-    if (first.last()) return first;
+    if (first.last() || !threaded_) return first;
     producer_ = std::jthread([this](std::stop_token stop) { produce(stop); });
     // A name of its own, so that profilers and debuggers tell the fetching apart.
     pthread_setname_np(producer_.native_handle(), "odbc-fetch");
@@ -55,6 +56,11 @@ void FetchAhead::produce(std::stop_token stop) {
 }
 
 const RowBlock& FetchAhead::next() {
+    if (!threaded_) {
+        reading_ = (reading_ + 1) % blocks_.size();
+        fillSafely(*blocks_[reading_], {});
+        return *blocks_[reading_];
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return ready_ > 0; });
     --ready_;  // and the block held so far is free for the producer again

@@ -29,8 +29,10 @@ class FetchAhead {
     using Fill = std::function<void(RowBlock&, std::stop_token)>;
 
     // `depth` blocks in all (at least two): the one the reader holds, and up to depth - 1
-    // filled ahead of it.
-    FetchAhead(size_t columns, Fill fill, size_t depth = 2);
+    // filled ahead of it. Without `threaded` nothing is filled ahead: next() fills the next
+    // block on the calling thread, for drivers not proven safe to fetch from a thread of
+    // their own.
+    FetchAhead(size_t columns, Fill fill, size_t depth = 2, bool threaded = true);
     ~FetchAhead();
     FetchAhead(const FetchAhead&) = delete;
     FetchAhead& operator=(const FetchAhead&) = delete;
@@ -47,6 +49,7 @@ class FetchAhead {
     void produce(std::stop_token stop);
 
     Fill fill_;
+    bool threaded_;
     // Used as a ring: filled in turn, read in the same turn.
     std::vector<std::unique_ptr<RowBlock>> blocks_;
     size_t reading_ = 0;  // the block the reader holds

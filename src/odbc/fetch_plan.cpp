@@ -20,12 +20,8 @@ size_t rowsFitting(const std::vector<CellFormat>& formats, const std::vector<boo
 
 FetchPlan planFetch(const std::vector<CellFormat>& formats, const FetchAbilities& abilities) {
     FetchPlan plan;
-    plan.bound.assign(formats.size(), true);
-    if (abilities.cursorLibrary) {
-        plan.canReadAgain = false;
-        plan.rowStatusUsable = false;
-        return plan;
-    }
+    plan.bound.assign(formats.size(), false);
+    if (!abilities.bindColumns) return plan;
 
     bool mayNeedGetData = false;
     bool unboundSeen = false;
@@ -36,9 +32,8 @@ FetchPlan planFetch(const std::vector<CellFormat>& formats, const FetchAbilities
         unboundSeen = unboundSeen || !bind;
         mayNeedGetData = mayNeedGetData || formats[i].variable;
     }
-    if (!mayNeedGetData || abilities.getDataBlock) {
+    if (abilities.rowArrays && (!mayNeedGetData || abilities.getDataBlock)) {
         plan.rowsPerFetch = rowsFitting(formats, plan.bound);
-        plan.tryPositioningFirst = mayNeedGetData && plan.rowsPerFetch > 1;
     }
     return plan;
 }

@@ -6,9 +6,11 @@ namespace odbc {
 
 // Who provides cursors for an environment's connections. Set before opening a connection.
 enum class CursorDriver : int {
-    // The ODBC cursor library only when the driver cannot scroll a static cursor.
+    // The driver's own cursors (result sets are only read forward, which every driver can).
     UseIfNeeded = 0,
-    // Always the driver manager's ODBC cursor library.
+    // Client-side cursors: what the ODBC cursor library gives a result set read once from front
+    // to back, forward-only and read-only, taken from the driver itself (connection_state.h
+    // says why the library is not loaded).
     UseOdbc = 1,
     // The driver's own (server) cursors.
     UseServer = 2,

@@ -13,6 +13,7 @@
 #include "odbc/cursor_settings.h"
 #include "odbc/fetch_ahead.h"
 #include "odbc/fetch_plan.h"
+#include "odbc/proven_shortcuts.h"
 #include "odbc/row_block.h"
 #include "odbc/row_buffer.h"
 #include "odbc/row_reader.h"
@@ -21,10 +22,15 @@
 namespace odbc {
 namespace {
 
+// What the driver claims, each only where it is also proven.
 FetchAbilities abilitiesOf(const ConnectionState& connection) {
-    SQLUINTEGER bits = connection.getDataExtensions;
-    return {(bits & SQL_GD_ANY_COLUMN) != 0, (bits & SQL_GD_BOUND) != 0, (bits & SQL_GD_BLOCK) != 0,
-            connection.cursorLibrary};
+    const SQLUINTEGER bits = connection.getDataExtensions;
+    const ProvenShortcuts& proven = connection.proven;
+    return {.bindColumns = proven.boundColumns,
+            .rowArrays = proven.rowArrays,
+            .getDataAnyColumn = (bits & SQL_GD_ANY_COLUMN) != 0,
+            .getDataBound = proven.getDataOnBoundColumns && (bits & SQL_GD_BOUND) != 0,
+            .getDataBlock = proven.getDataInRowArrays && (bits & SQL_GD_BLOCK) != 0};
 }
 
 bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -64,14 +70,14 @@ struct Resultset::State {
     const RowBlock* block = nullptr;  // the reader's block; rows of others are not touched
     size_t row = 0;                   // of `block`
     bool eof = true;
-    bool onRow = false;  // false after a row failed to load
+    bool onRow = false;  // settled on a row of `block`
 };
 
 Resultset::State::State(std::shared_ptr<ConnectionState> connection, const std::string& sql,
                         CursorSettings requested)
     : statement(std::move(connection)) {
     const ConnectionState& shared = statement.connection();
-    applyCursorSettings(statement, effectiveRequest(requested, shared.noCursor));
+    applyCursorSettings(statement, effectiveRequest(requested, shared.forwardOnly));
     statement.execute(sql);
     type = grantedType(statement);
     lockType = grantedLockType(statement);
@@ -85,7 +91,7 @@ void Resultset::State::prepareReading() {
     const ConnectionState& shared = statement.connection();
     std::vector<CellFormat> formats;
     for (const ColumnInfo& column : columns) {
-        formats.push_back(cellFormatFor(column, shared.cursorLibrary));
+        formats.push_back(cellFormatFor(column, shared.proven.textAsUtf8));
     }
     FetchPlan plan = planFetch(formats, abilitiesOf(shared));
     buffer = std::make_unique<RowBuffer>(std::move(formats), std::move(plan));
@@ -97,14 +103,13 @@ void Resultset::State::prepareReading() {
         [this, blockRows](RowBlock& into, std::stop_token stop) {
             reader->fill(into, blockRows, kBlockBudgetBytes, std::move(stop));
         },
-        kBlocksAhead);
+        kBlocksAhead, shared.proven.readAhead);
     block = &ahead->start();
     // The first fetch has settled the row array size; the fetching thread changes it no more.
     rowsPerFetch = buffer->rowsPerFetch();
 }
 
-// Moves from `row` to the next row of the blocks, taking the next block as needed, and throws
-// the error of a row that could not be read when it gets there.
+// Moves from `row` to the next row of the blocks, taking the next block as needed.
 void Resultset::State::settle() {
     onRow = false;
     for (;;) {
@@ -119,10 +124,6 @@ void Resultset::State::settle() {
             return;
         }
         eof = false;
-        if (const std::exception_ptr& failure = block->rowError(row)) {
-            ++row;  // the next moveNext goes on after it
-            std::rethrow_exception(failure);
-        }
         onRow = true;
         return;
     }
@@ -189,6 +190,9 @@ const Value& Resultset::value(size_t index) {
     State& s = state();
     column(index);  // range check
     if (s.eof || !s.onRow) throw Error("Es gibt keinen aktuellen Datensatz", "24000");
+    if (const std::exception_ptr& failure = s.block->cellError(s.row, index)) {
+        std::rethrow_exception(failure);
+    }
     if (s.block->isNull(s.row, index)) return s.null;
     return s.block->value(s.row, index);
 }

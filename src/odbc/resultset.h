@@ -2,10 +2,11 @@
 // moveNext(), and the current row's columns by index or by name.
 //
 // Behind the row-at-a-time interface rows come in row arrays of bound columns where the driver
-// allows it (see fetch_plan.h); long values are read in full with SQLGetData. A thread of the
-// result set's own fetches the next block of rows while the caller works through the current
-// one (fetch_ahead.h); it alone uses the statement until the result set is closed or
-// destroyed, which stops it. Storage is reused from block to block.
+// allows it and that is proven right for the driver (fetch_plan.h, proven_shortcuts.h); long
+// values are read in full with SQLGetData. For a proven driver a thread of the result set's own
+// fetches the next block of rows while the caller works through the current one
+// (fetch_ahead.h); it alone uses the statement until the result set is closed or destroyed,
+// which stops it. Storage is reused from block to block.
 #pragma once
 
 #include <cstddef>
@@ -34,10 +35,8 @@ class Resultset {
 
     // True when there is no current row: past the last row, no rows at all, or closed.
     bool eof() const;
-    // Moves to the next row. Throws Error 24000 at eof, or the driver's error for a row that
-    // could not be read; after such an error there is no current row until the next moveNext.
-    // When the fetch of further rows failed as a whole, its error comes after the last row read
-    // and eof() is true from then on.
+    // Moves to the next row. Throws Error 24000 at eof. When the fetch of further rows failed as
+    // a whole, its error comes after the last row read and eof() is true from then on.
     void moveNext();
     // Frees the statement. Further calls but eof() and isOpen() throw.
     void close();
@@ -53,7 +52,9 @@ class Resultset {
     size_t columnIndex(std::string_view name) const;
 
     // The current row's value of `column`. The reference stays valid until the next moveNext or
-    // close. Throws Error 07009 for a column out of range, 24000 when there is no current row.
+    // close. Throws Error 07009 for a column out of range, 24000 when there is no current row,
+    // and the driver's (or our) error when this value could not be read: the row's other values
+    // are still there.
     const Value& value(size_t column);
     const Value& value(std::string_view name) { return value(columnIndex(name)); }
 

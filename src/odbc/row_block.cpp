@@ -7,32 +7,49 @@
 namespace odbc {
 
 void RowBlock::clear() {
-    rowErrors_.clear();
+    rows_ = 0;
+    errors_.clear();
     bytes_ = 0;
     last_ = false;
     endError_ = nullptr;
 }
 
 void RowBlock::beginRow() {
-    const size_t end = (rowErrors_.size() + 1) * columns_;
+    const size_t end = (rows_ + 1) * columns_;
     if (values_.size() < end) {
         values_.resize(end);
-        nulls_.resize(end);
+        states_.resize(end);
     }
-    rowErrors_.emplace_back();
+    ++rows_;
     bytes_ += columns_ * sizeof(Value);
 }
 
 void RowBlock::setCell(size_t column, ValueKind kind, const CellView& cell) {
-    const size_t slot = (rowErrors_.size() - 1) * columns_ + column;
-    nulls_[slot] = cell.null;
+    const size_t slot = (rows_ - 1) * columns_ + column;
+    states_[slot] = cell.null ? kNull : kValue;
     if (cell.null) return;  // the slot keeps its storage for a later row
     assignValue(values_[slot], kind, cell.data, cell.length);
     bytes_ += cell.length;
 }
 
-void RowBlock::failRow(std::exception_ptr error) {
-    rowErrors_.back() = std::move(error);
+void RowBlock::failCell(size_t column, std::exception_ptr error) {
+    const size_t slot = (rows_ - 1) * columns_ + column;
+    states_[slot] = kFailed;
+    errors_.emplace_back(slot, std::move(error));
+}
+
+void RowBlock::failRow(const std::exception_ptr& error) {
+    for (size_t column = 0; column < columns_; ++column) failCell(column, error);
+}
+
+const std::exception_ptr& RowBlock::cellError(size_t row, size_t column) const {
+    static const std::exception_ptr kNone;
+    if (state(row, column) != kFailed) return kNone;
+    const size_t slot = row * columns_ + column;
+    for (const auto& [at, error] : errors_) {
+        if (at == slot) return error;
+    }
+    return kNone;
 }
 
 void RowBlock::finish(std::exception_ptr error) {

@@ -1,6 +1,6 @@
 // A block of finished rows, handed from the thread that fetches to the one that reads: each
-// row's values, or the error that kept the row from being read, and whether the result ends
-// after the block.
+// row's values, or for a value that could not be read the error that says why, and whether
+// the result ends after the block.
 //
 // The fetching side fills a block and gives it away; the reading side only reads it and gives
 // it back when it moves past its last row. The storage of the values is kept from one filling
@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "odbc/cell_format.h"
@@ -26,21 +28,25 @@ class RowBlock {
     // Empties the block for the next filling; the values' storage stays.
     void clear();
 
-    // Filling. A row is begun, then each column set in order (or the row failed).
+    // Filling. A row is begun, then each column either set or failed, in any order.
     void beginRow();
+    // Throws Error when the bytes hold no valid value; the cell is then undefined until failed.
     void setCell(size_t column, ValueKind kind, const CellView& cell);
-    // The row just begun holds no values but `error`, thrown when the reader reaches it.
-    void failRow(std::exception_ptr error);
+    // The value of `column` in the row just begun could not be read: `error` says why, and is
+    // thrown when the reader asks for that value.
+    void failCell(size_t column, std::exception_ptr error);
+    // Every value of the row just begun failed with `error` (a row the driver could not read).
+    void failRow(const std::exception_ptr& error);
     // No rows follow this block. `error`, when set, is thrown after its last row: the fetch
     // that would have brought the next rows failed.
     void finish(std::exception_ptr error = nullptr);
 
     // Reading.
-    size_t rows() const { return rowErrors_.size(); }
+    size_t rows() const { return rows_; }
     size_t columns() const { return columns_; }
-    // Null when the row was read.
-    const std::exception_ptr& rowError(size_t row) const { return rowErrors_[row]; }
-    bool isNull(size_t row, size_t column) const { return nulls_[row * columns_ + column] != 0; }
+    bool isNull(size_t row, size_t column) const { return state(row, column) == kNull; }
+    // Null when the value was read.
+    const std::exception_ptr& cellError(size_t row, size_t column) const;
     const Value& value(size_t row, size_t column) const { return values_[row * columns_ + column]; }
     bool last() const { return last_; }
     const std::exception_ptr& endError() const { return endError_; }
@@ -49,10 +55,15 @@ class RowBlock {
     size_t bytes() const { return bytes_; }
 
   private:
+    static constexpr uint8_t kValue = 0, kNull = 1, kFailed = 2;
+    uint8_t state(size_t row, size_t column) const { return states_[row * columns_ + column]; }
+
     size_t columns_;
+    size_t rows_ = 0;
     std::vector<Value> values_;  // row by row; may hold more rows than rows() from before
-    std::vector<char> nulls_;
-    std::vector<std::exception_ptr> rowErrors_;
+    std::vector<uint8_t> states_;
+    // The failed cells (few): their index in values_ and their error.
+    std::vector<std::pair<size_t, std::exception_ptr>> errors_;
     size_t bytes_ = 0;
     bool last_ = false;
     std::exception_ptr endError_;

@@ -12,10 +12,7 @@
 namespace odbc {
 
 RowBuffer::RowBuffer(std::vector<CellFormat> formats, FetchPlan plan)
-    : canReadAgain_(plan.canReadAgain),
-      rowStatusUsable_(plan.rowStatusUsable),
-      positioningUntried_(plan.tryPositioningFirst),
-      capacity_(plan.rowsPerFetch) {
+    : capacity_(plan.rowsPerFetch) {
     columns_.resize(formats.size());
     for (size_t i = 0; i < formats.size(); ++i) {
         columns_[i].format = formats[i];
@@ -29,8 +26,7 @@ void RowBuffer::bind(const Statement& statement) {
     setArraySize(statement, capacity_);
     capacity_ = std::max<size_t>(
         1, std::min<size_t>(capacity_, statement.attribute(SQL_ATTR_ROW_ARRAY_SIZE)));
-    positioningUntried_ = positioningUntried_ && capacity_ > 1;
-    setArraySize(statement, positioningUntried_ ? 1 : capacity_);
+    setArraySize(statement, capacity_);
     rowStatus_.assign(capacity_, SQL_ROW_NOROW);
     statement.setPointer(SQL_ATTR_ROWS_FETCHED_PTR, &rowsFetched_,
                          "Der Zähler der abgerufenen Zeilen wurde abgelehnt");
@@ -57,17 +53,13 @@ void RowBuffer::setArraySize(const Statement& statement, size_t rows) {
 }
 
 SQLRETURN RowBuffer::fetch(const Statement& statement) {
-    blockArraySize_ = arraySize_;
-    SQLRETURN rc = SQLFetch(statement.get());
-    if (positioningUntried_ && SQL_SUCCEEDED(rc) && rowsFetched_ > 0) tryPositioning(statement);
-    return rc;
+    rowsFetched_ = 0;
+    return SQLFetch(statement.get());
 }
 
-void RowBuffer::tryPositioning(const Statement& statement) {
-    positioningUntried_ = false;
-    SQLRETURN rc = SQLSetPos(statement.get(), 1, SQL_POSITION, SQL_LOCK_NO_CHANGE);
-    // Refused: one row per fetch, where SQLGetData needs no positioning.
-    if (SQL_SUCCEEDED(rc)) setArraySize(statement, capacity_);
+void RowBuffer::markSingleRowFailed() {
+    rowsFetched_ = 1;
+    rowStatus_[0] = SQL_ROW_ERROR;
 }
 
 bool RowBuffer::fitsCell(const Column& column, SQLLEN indicator) const {
@@ -77,21 +69,12 @@ bool RowBuffer::fitsCell(const Column& column, SQLLEN indicator) const {
     return static_cast<size_t>(indicator) <= room;
 }
 
-void RowBuffer::throwCut(size_t index, SQLLEN indicator) const {
-    std::string length = indicator == SQL_NO_TOTAL ? "unbekannt" : std::to_string(indicator);
-    throw Error("Der Wert in Spalte " + std::to_string(index + 1) + " ist länger als die " +
-                    std::to_string(columns_[index].format.cellBytes) +
-                    " Bytes, die die ODBC-Cursorbibliothek liefern kann (Länge: " + length +
-                    " Bytes); ohne Cursorbibliothek lesen (CursorDriver 2)",
-                "01004");
-}
-
-void RowBuffer::readWhole(const Statement& statement, size_t index, size_t row, bool& positioned) {
-    if (blockArraySize_ > 1 && !positioned) {
-        SQLRETURN rc = SQLSetPos(statement.get(), static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION,
-                                 SQL_LOCK_NO_CHANGE);
+void RowBuffer::readWhole(const Statement& statement, size_t index) {
+    if (arraySize_ > 1 && !positioned_) {
+        SQLRETURN rc = SQLSetPos(statement.get(), static_cast<SQLSETPOSIROW>(currentRow_ + 1),
+                                 SQL_POSITION, SQL_LOCK_NO_CHANGE);
         statement.check(rc, "Die Zeile ließ sich für das Lesen langer Werte nicht ansteuern");
-        positioned = true;
+        positioned_ = true;
     }
     Column& column = columns_[index];
     column.useWhole = true;
@@ -99,16 +82,16 @@ void RowBuffer::readWhole(const Statement& statement, size_t index, size_t row, 
                                        column.format.cType, column.whole, column.wholeLength);
 }
 
-void RowBuffer::loadRow(const Statement& statement, size_t row) {
+void RowBuffer::beginRow(size_t row) {
     currentRow_ = row;
-    bool positioned = false;
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        Column& column = columns_[i];
-        column.useWhole = false;
-        if (column.bound && fitsCell(column, column.indicators[row])) continue;
-        if (!canReadAgain_) throwCut(i, column.bound ? column.indicators[row] : SQL_NO_TOTAL);
-        readWhole(statement, i, row, positioned);
-    }
+    positioned_ = false;
+}
+
+void RowBuffer::loadColumn(const Statement& statement, size_t index) {
+    Column& column = columns_[index];
+    column.useWhole = false;
+    if (column.bound && fitsCell(column, column.indicators[currentRow_])) return;
+    readWhole(statement, index);
 }
 
 CellView RowBuffer::cell(size_t index) const {

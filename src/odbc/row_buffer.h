@@ -34,22 +34,23 @@ class RowBuffer {
     // Rows the next fetch asks for.
     size_t rowsPerFetch() const { return arraySize_; }
 
-    // SQLFetch into the buffer. The first successful one also decides, when the plan says so,
-    // whether row arrays can be used (see FetchPlan::tryPositioningFirst).
+    // SQLFetch into the buffer.
     SQLRETURN fetch(const Statement& statement);
+    // After a fetch that failed for a value of its one row (a conversion the driver could not
+    // make): that row counts as fetched, with status SQL_ROW_ERROR.
+    void markSingleRowFailed();
 
-    // After fetch(): the rows it brought and the status of each (SQL_ROW_SUCCESS for all when
-    // the driver's statuses cannot be trusted).
+    // After fetch(): the rows it brought and the status of each.
     size_t rowsFetched() const { return static_cast<size_t>(rowsFetched_); }
-    SQLUSMALLINT rowStatus(size_t row) const {
-        return rowStatusUsable_ ? rowStatus_[row] : SQLUSMALLINT{SQL_ROW_SUCCESS};
-    }
+    SQLUSMALLINT rowStatus(size_t row) const { return rowStatus_[row]; }
 
-    // Makes `row` of the block the current row: reads the columns that are not bound, and bound
-    // values that did not fit their cell, with SQLGetData (positioning with SQLSetPos first
-    // when a fetch brings more than one row). Columns are read in increasing order, which is
-    // what drivers without SQL_GD_ANY_ORDER need.
-    void loadRow(const Statement& statement, size_t row);
+    // Makes `row` of the block the current row; then each column is loaded in increasing order,
+    // which is what drivers without SQL_GD_ANY_ORDER need.
+    void beginRow(size_t row);
+    // Reads the column if it is not bound, or its bound value did not fit the cell, with
+    // SQLGetData (positioning with SQLSetPos first when a fetch brings more than one row).
+    // Throws Error when the value cannot be read; the next column can still be loaded.
+    void loadColumn(const Statement& statement, size_t column);
 
     // Column `column` (0-based) of the current row.
     CellView cell(size_t column) const;
@@ -72,19 +73,14 @@ class RowBuffer {
     };
 
     void setArraySize(const Statement& statement, size_t rows);
-    void tryPositioning(const Statement& statement);
     bool fitsCell(const Column& column, SQLLEN indicator) const;
-    [[noreturn]] void throwCut(size_t index, SQLLEN indicator) const;
-    void readWhole(const Statement& statement, size_t index, size_t row, bool& positioned);
+    void readWhole(const Statement& statement, size_t index);
 
     std::vector<Column> columns_;
-    bool canReadAgain_ = true;
-    bool rowStatusUsable_ = true;
-    bool positioningUntried_ = false;
-    size_t capacity_ = 1;        // rows the buffers hold
-    size_t arraySize_ = 1;       // SQL_ATTR_ROW_ARRAY_SIZE as set now
-    size_t blockArraySize_ = 1;  // ... as it was for the block in the buffer
+    size_t capacity_ = 1;   // rows the buffers hold
+    size_t arraySize_ = 1;  // SQL_ATTR_ROW_ARRAY_SIZE
     size_t currentRow_ = 0;
+    bool positioned_ = false;  // SQLSetPos has made currentRow_ the row SQLGetData reads
     SQLULEN rowsFetched_ = 0;
     std::vector<SQLUSMALLINT> rowStatus_;
 };

@@ -9,24 +9,51 @@
 
 namespace odbc {
 
+namespace {
+
+// A fetch of one row that failed for one of its values, not for the statement: ODBC reports
+// such a row as an error of the whole fetch, and the cursor has moved onto it.
+bool failedForAValue(const std::vector<DiagnosticRecord>& records) {
+    for (const DiagnosticRecord& record : records) {
+        if (record.sqlState.rfind("01", 0) == 0) continue;
+        return record.sqlState.rfind("22", 0) == 0 || record.sqlState == "07006";
+    }
+    return false;
+}
+
+}  // namespace
+
 // Fetches the next rows into the buffer. False, with the block finished, at the end of the
 // result or when the fetch failed.
 bool RowReader::fetchBlock(RowBlock& block) {
     row_ = 0;
     try {
         SQLRETURN rc = buffer_.fetch(statement_);
-        if (rc != SQL_NO_DATA) {
-            statement_.check(rc, "Das Lesen der nächsten Zeilen ist fehlgeschlagen");
-            rowProblems_.clear();
-            for (size_t i = 0; rc == SQL_SUCCESS_WITH_INFO && i < buffer_.rowsFetched(); ++i) {
-                if (buffer_.rowStatus(i) != SQL_ROW_ERROR) continue;
-                rowProblems_ = readDiagnostics(statement_.handle());
-                redact(rowProblems_, statement_.connection().secret);
-                break;
-            }
-            // A driver that says success for nothing has nothing more either.
-            if (buffer_.rowsFetched() > 0) return true;
+        if (rc == SQL_NO_DATA) {
+            block.finish();
+            ended_ = true;
+            return false;
         }
+        rowProblems_.clear();
+        if (rc == SQL_ERROR && buffer_.rowsPerFetch() == 1) {
+            std::vector<DiagnosticRecord> records = readDiagnostics(statement_.handle());
+            redact(records, statement_.connection().secret);
+            if (!failedForAValue(records)) {
+                throw Error("Das Lesen der nächsten Zeilen ist fehlgeschlagen", std::move(records));
+            }
+            rowProblems_ = std::move(records);
+            buffer_.markSingleRowFailed();
+            return true;
+        }
+        statement_.check(rc, "Das Lesen der nächsten Zeilen ist fehlgeschlagen");
+        for (size_t i = 0; rc == SQL_SUCCESS_WITH_INFO && i < buffer_.rowsFetched(); ++i) {
+            if (buffer_.rowStatus(i) != SQL_ROW_ERROR) continue;
+            rowProblems_ = readDiagnostics(statement_.handle());
+            redact(rowProblems_, statement_.connection().secret);
+            break;
+        }
+        // A driver that says success for nothing has nothing more either.
+        if (buffer_.rowsFetched() > 0) return true;
         block.finish();
     } catch (...) {
         // A failed fetch leaves the cursor where the driver pleases: nothing after it is read.
@@ -44,13 +71,14 @@ void RowReader::addRow(RowBlock& block) {
             std::make_exception_ptr(Error("Eine Zeile ließ sich nicht lesen", rowProblems_)));
         return;
     }
-    try {
-        buffer_.loadRow(statement_, row);
-        for (size_t column = 0; column < block.columns(); ++column) {
+    buffer_.beginRow(row);
+    for (size_t column = 0; column < block.columns(); ++column) {
+        try {
+            buffer_.loadColumn(statement_, column);
             block.setCell(column, buffer_.format(column).kind, buffer_.cell(column));
+        } catch (...) {
+            block.failCell(column, std::current_exception());
         }
-    } catch (...) {
-        block.failRow(std::current_exception());
     }
 }
 
