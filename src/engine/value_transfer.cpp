@@ -53,7 +53,7 @@ struct Converter {
         return jet::DateTime{accessDays(v.year, v.month, v.day)};
     }
     jet::Value operator()(const odbc::Time& v) const {
-        return jet::DateTime{dayFraction(v.hour, v.minute, v.second)};
+        return jet::DateTime{dayFraction(v.hour, v.minute, v.second, v.nanoseconds)};
     }
     jet::Value operator()(const odbc::Timestamp& v) const {
         return jet::DateTime{

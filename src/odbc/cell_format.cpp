@@ -17,28 +17,32 @@ constexpr SQLULEN kLargestBoundText = 4000;    // characters
 constexpr SQLULEN kLargestBoundBinary = 8000;  // bytes
 // What a cell of a long column holds; longer values are read in full with SQLGetData.
 constexpr size_t kLongCellBytes = 2048;
-// Under the cursor library, which offers no SQLGetData we can use, the cell is all there is.
-// It is kept small all the same: the cursor library writes every row's whole bound buffer to a
-// temporary file, so a megabyte here would be a terabyte for a million rows.
-constexpr size_t kCursorLibraryLongCellBytes = size_t{64} << 10;
+// Room for a time of day or a date and time with offset written out in full.
+constexpr size_t kTimeTextBytes = 40;
+constexpr size_t kOffsetTimestampTextBytes = 64;
+// SQL Server's own types as FreeTDS reports them (Microsoft's sqlncli.h).
+constexpr int kSqlServerTime = -154;             // SQL_SS_TIME2
+constexpr int kSqlServerTimestampOffset = -155;  // SQL_SS_TIMESTAMPOFFSET
 
 CellFormat fixed(ValueKind kind, SQLSMALLINT cType, size_t bytes) {
     return {kind, cType, bytes, false};
 }
 
-CellFormat text(const ColumnInfo& column, bool declaredLong, size_t longCellBytes) {
+CellFormat text(const ColumnInfo& column, bool declaredLong, bool utf8) {
+    const ValueKind kind = utf8 ? ValueKind::Utf8Text : ValueKind::Text;
+    const SQLSMALLINT cType = utf8 ? SQL_C_CHAR : SQL_C_WCHAR;
     if (declaredLong || column.size == 0 || column.size > kLargestBoundText) {
-        return {ValueKind::Text, SQL_C_WCHAR, longCellBytes, true};
+        return {kind, cType, kLongCellBytes, true};
     }
-    // One more unit for the terminator; UTF-16 needs two units for characters outside the BMP,
-    // which the truncation check catches.
-    size_t bytes = (static_cast<size_t>(column.size) + 1) * sizeof(SQLWCHAR);
-    return {ValueKind::Text, SQL_C_WCHAR, bytes, true};
+    // One more unit for the terminator. UTF-16 needs two units for characters outside the BMP,
+    // UTF-8 up to four bytes a character; the truncation check catches what does not fit.
+    const size_t units = static_cast<size_t>(column.size) * (utf8 ? 4 : 1) + 1;
+    return {kind, cType, units * (utf8 ? 1 : sizeof(SQLWCHAR)), true};
 }
 
-CellFormat binary(const ColumnInfo& column, bool declaredLong, size_t longCellBytes) {
+CellFormat binary(const ColumnInfo& column, bool declaredLong) {
     if (declaredLong || column.size == 0 || column.size > kLargestBoundBinary) {
-        return {ValueKind::Binary, SQL_C_BINARY, longCellBytes, true};
+        return {ValueKind::Binary, SQL_C_BINARY, kLongCellBytes, true};
     }
     return {ValueKind::Binary, SQL_C_BINARY, std::max<size_t>(1, static_cast<size_t>(column.size)),
             true};
@@ -100,7 +104,7 @@ bool isUnsigned(const Statement& statement, SQLUSMALLINT number) {
     return SQL_SUCCEEDED(rc) && value == SQL_TRUE;
 }
 
-CellFormat formatFor(const ColumnInfo& column, size_t longCell) {
+CellFormat formatFor(const ColumnInfo& column, bool utf8) {
     switch (column.sqlType) {
         case SQL_BIT:
             return fixed(ValueKind::Bit, SQL_C_BIT, 1);
@@ -122,7 +126,10 @@ CellFormat formatFor(const ColumnInfo& column, size_t longCell) {
             return fixed(ValueKind::Date, SQL_C_TYPE_DATE, sizeof(SQL_DATE_STRUCT));
         case SQL_TYPE_TIME:
         case SQL_TIME:
-            return fixed(ValueKind::Time, SQL_C_TYPE_TIME, sizeof(SQL_TIME_STRUCT));
+        case kSqlServerTime:
+            return {ValueKind::TimeText, SQL_C_CHAR, kTimeTextBytes, true};
+        case kSqlServerTimestampOffset:
+            return {ValueKind::OffsetTimestampText, SQL_C_CHAR, kOffsetTimestampTextBytes, true};
         case SQL_TYPE_TIMESTAMP:
         case SQL_TIMESTAMP:
             return fixed(ValueKind::Timestamp, SQL_C_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT));
@@ -130,14 +137,14 @@ CellFormat formatFor(const ColumnInfo& column, size_t longCell) {
             return fixed(ValueKind::Guid, SQL_C_GUID, sizeof(SQLGUID));
         case SQL_BINARY:
         case SQL_VARBINARY:
-            return binary(column, false, longCell);
+            return binary(column, false);
         case SQL_LONGVARBINARY:
-            return binary(column, true, longCell);
+            return binary(column, true);
         case SQL_LONGVARCHAR:
         case SQL_WLONGVARCHAR:
-            return text(column, true, longCell);
+            return text(column, true, utf8);
         default:  // CHAR, VARCHAR, their wide forms, and everything without a place in Value
-            return text(column, false, longCell);
+            return text(column, false, utf8);
     }
 }
 
@@ -154,8 +161,8 @@ size_t terminatorBytes(SQLSMALLINT cType) {
     }
 }
 
-CellFormat cellFormatFor(const ColumnInfo& column, bool cursorLibrary) {
-    return formatFor(column, cursorLibrary ? kCursorLibraryLongCellBytes : kLongCellBytes);
+CellFormat cellFormatFor(const ColumnInfo& column, bool textAsUtf8) {
+    return formatFor(column, textAsUtf8);
 }
 
 std::vector<ColumnInfo> describeColumns(const Statement& statement) {

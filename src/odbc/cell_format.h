@@ -25,11 +25,15 @@ enum class ValueKind {
     Real,
     Double,
     DecimalText,
-    Text,
+    Text,      // UTF-16
+    Utf8Text,  // UTF-8, for drivers whose UTF-16 is wrong (proven_shortcuts.h)
     Binary,
     Date,
-    Time,
+    TimeText,  // a time of day as text ("[-]h:mm:ss[.fffffff]"), fraction and range kept
     Timestamp,
+    // A date and time with its offset as text ("2024-02-29 13:14:15.1234567 +02:00"); the
+    // wall-clock part is kept, as the server shows it.
+    OffsetTimestampText,
     Guid,
 };
 
@@ -46,10 +50,10 @@ struct CellFormat {
 size_t terminatorBytes(SQLSMALLINT cType);
 
 // Picks the C type and cell size for a column. Exact numbers are fetched as text (SQL_C_NUMERIC
-// is unreliable across drivers), all text as UTF-16, unknown types as the driver's text.
-// Under the cursor library a long column's cell must hold the whole value (see fetch_plan.h),
-// so it is made larger (64 KiB).
-CellFormat cellFormatFor(const ColumnInfo& column, bool cursorLibrary = false);
+// is unreliable across drivers), text as UTF-16 (or UTF-8 where `textAsUtf8`), times of day as
+// text (SQL_TIME_STRUCT has no fraction and no room for MariaDB's -838:59:59 to 838:59:59),
+// unknown types as the driver's text.
+CellFormat cellFormatFor(const ColumnInfo& column, bool textAsUtf8 = false);
 
 // Reads the result columns of an executed statement (none for a statement without result set).
 std::vector<ColumnInfo> describeColumns(const Statement& statement);

@@ -5,7 +5,9 @@
 
 #include <cstring>
 
+#include "odbc/date_time_text.h"
 #include "odbc/decimal_text.h"
+#include "odbc/error.h"
 
 namespace odbc {
 namespace {
@@ -29,6 +31,54 @@ void assignText(Value& slot, const unsigned char* data, size_t length) {
     std::memcpy(text.data(), data, text.size() * sizeof(char16_t));
 }
 
+// One character of UTF-8 at `at`, which moves past it; false for bytes that are not UTF-8
+// (overlong forms and surrogates included).
+bool nextUtf8(const unsigned char* data, size_t length, size_t& at, char32_t& c) {
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    const unsigned char lead = data[at];
+    if (lead < 0x80) {
+        c = lead;
+        ++at;
+        return true;
+    }
+    if (lead < 0xC2 || lead > 0xF4) return false;
+    const size_t extra = lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    if (at + extra >= length) return false;
+    c = lead & (0x3Fu >> extra);
+    for (size_t i = 1; i <= extra; ++i) {
+        if ((data[at + i] & 0xC0) != 0x80) return false;
+        c = (c << 6) | (data[at + i] & 0x3Fu);
+    }
+    at += extra + 1;
+    return c >= kSmallest[extra] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+}
+
+// Strict: a driver's bytes that are not UTF-8 are an error of the value, not text with
+// characters replaced.
+void assignUtf8Text(Value& slot, const unsigned char* data, size_t length) {
+    std::u16string& text = holding<std::u16string>(slot);
+    text.clear();
+    for (size_t at = 0; at < length;) {
+        const size_t start = at;
+        char32_t c = 0;
+        if (!nextUtf8(data, length, at, c)) {
+            throw Error("Der Text des Treibers ist kein gültiges UTF-8 (Byte " +
+                            std::to_string(start + 1) + ")",
+                        "22018");
+        }
+        if (c >= 0x10000) {
+            text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            text.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            text.push_back(static_cast<char16_t>(c));
+        }
+    }
+}
+
+std::string_view asciiText(const unsigned char* data, size_t length) {
+    return {reinterpret_cast<const char*>(data), length};
+}
+
 void assignDecimal(Value& slot, const unsigned char* data, size_t length) {
     std::string& text = holding<Decimal>(slot).text;
     text.assign(reinterpret_cast<const char*>(data), length);
@@ -40,15 +90,15 @@ void assignBytes(Value& slot, const unsigned char* data, size_t length) {
 }
 
 Date toDate(const SQL_DATE_STRUCT& d) {
-    return {d.year, d.month, d.day};
-}
-
-Time toTime(const SQL_TIME_STRUCT& t) {
-    return {t.hour, t.minute, t.second};
+    Date date{d.year, d.month, d.day};
+    checkDate(date);
+    return date;
 }
 
 Timestamp toTimestamp(const SQL_TIMESTAMP_STRUCT& t) {
-    return {t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction};
+    Timestamp timestamp{t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction};
+    checkTimestamp(timestamp);
+    return timestamp;
 }
 
 // SQLGUID holds the first three groups as numbers; written out they read most significant
@@ -101,17 +151,23 @@ void assignValue(Value& slot, ValueKind kind, const unsigned char* data, size_t 
         case ValueKind::Text:
             assignText(slot, data, length);
             return;
+        case ValueKind::Utf8Text:
+            assignUtf8Text(slot, data, length);
+            return;
         case ValueKind::Binary:
             assignBytes(slot, data, length);
             return;
         case ValueKind::Date:
             slot.emplace<Date>(toDate(load<SQL_DATE_STRUCT>(data)));
             return;
-        case ValueKind::Time:
-            slot.emplace<Time>(toTime(load<SQL_TIME_STRUCT>(data)));
+        case ValueKind::TimeText:
+            slot.emplace<Time>(parseTimeOfDay(asciiText(data, length)));
             return;
         case ValueKind::Timestamp:
             slot.emplace<Timestamp>(toTimestamp(load<SQL_TIMESTAMP_STRUCT>(data)));
+            return;
+        case ValueKind::OffsetTimestampText:
+            slot.emplace<Timestamp>(parseOffsetTimestamp(asciiText(data, length)));
             return;
         case ValueKind::Guid:
             slot.emplace<Guid>(toGuid(load<SQLGUID>(data)));

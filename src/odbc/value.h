@@ -33,6 +33,7 @@ struct Time {
     uint16_t hour = 0;
     uint16_t minute = 0;
     uint16_t second = 0;
+    uint32_t nanoseconds = 0;  // the fraction of the second
     bool operator==(const Time&) const = default;
 };
 
