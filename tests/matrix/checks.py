@@ -139,11 +139,14 @@ def segment_problems(segment):
     return problems, ABORT_LINE in segment
 
 
-def check_activity(tables, expectations, lines, kind, findings, label, selected=None):
+def check_activity(tables, expectations, lines, kind, findings, label, selected=None,
+                   foreign=None):
+    """`foreign`: names the run must not list (other databases, system tables); None when
+    every table of the data source is the matrix's own, so any other name is foreign."""
     segments = table_segments(lines)
     ours = {t.name.lower(): t for t in tables}
     for name, found in segments.items():
-        if name not in ours:
+        if name not in ours and (foreign is None or name in foreign):
             findings.append("%s: table %s listed, which is not one of the source's own tables "
                             "(another schema or database, or a system table)" % (label, name))
     for table in tables:

@@ -4,7 +4,7 @@ server, a matching Access file, performs one real transfer run through transfer_
 checks every row and field of every table against the server's own rows, converted by the
 Access field's rules, and the activity list against the expected problems.
 
-  run_matrix.py --runner PATH --jettool PATH --source sqlite|postgres_w|postgres_a
+  run_matrix.py --runner PATH --jettool PATH --source sqlite|postgres_w|postgres_a|mariadb
                 --kind ms|ora|syb|safe [--keep]
 
 Exit status 0: every check passed; 1: findings (listed); 77: the source's server is not set up.
@@ -35,6 +35,9 @@ def make_source(name, folder):
     if name in ("postgres_w", "postgres_a"):
         from source_postgres import Postgres
         return Postgres(name[-1])
+    if name == "mariadb":
+        from source_mariadb import MariaDb
+        return MariaDb()
     raise SystemExit("unknown source " + name)
 
 
@@ -76,7 +79,8 @@ def check_run(result, tables, expectations, kind, findings, label, selected=None
         findings.append("%s: run ended with exit status %s (%s): %s %s" % (
             label, result.status, STATUS_TEXT.get(result.status, "?"), tail,
             result.stderr.strip()[-300:]))
-    check_activity(tables, expectations, result.lines, kind, findings, label, selected)
+    check_activity(tables, expectations, result.lines, kind, findings, label, selected,
+                   getattr(result, "foreign", None))
     for table in tables:
         if not table.in_access or (selected and table.name != selected):
             continue
@@ -130,6 +134,7 @@ def main():
         findings = []
         result = run_transfer(args.runner, env, dsn, source.user, source.password, mdb,
                               args.kind, dump_names(tables, expectations, args.kind), folder)
+        result.foreign = getattr(source, "foreign", None)
         print("%s: exit status %d after %.1f s, %d activity lines" % (
             label, result.status, result.seconds, len(result.lines)))
         check_run(result, tables, expectations, args.kind, findings, label)
@@ -145,6 +150,7 @@ def main():
                                      single_mdb, args.kind,
                                      dump_names([table], expectations, args.kind), single,
                                      table=table.name)
+                alone.foreign = getattr(source, "foreign", None)
                 check_run(alone, [table], expectations, args.kind, findings,
                           label + " [nur " + table.name + "]", table.name)
         checked = subprocess.run([args.jettool, "check", mdb], capture_output=True, text=True)
