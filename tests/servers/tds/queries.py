@@ -51,8 +51,45 @@ def split_name(text):
     return out
 
 
+_KEYWORD = re.compile(r"(SET|USE|SELECT|EXEC|EXECUTE|IF|DECLARE|COMMIT|ROLLBACK)\b", re.I)
+
+
 def statements(text):
-    return [s.strip() for s in _SPLIT.split(text) if s.strip()]
+    """Splits a batch at ';' and where a new statement starts with one of the usual keywords,
+    outside quotes, brackets and parentheses (servers need no separator between statements).
+    A SELECT right after UNION/IN( is not a new statement, and is inside parentheses anyway."""
+    out, start, i, depth = [], 0, 0, 0
+    quote = None
+    while i < len(text):
+        ch = text[i]
+        if quote:
+            if ch == quote:
+                quote = None
+        elif ch in "'\"":
+            quote = ch
+        elif ch == "[":
+            quote = "]"
+        elif ch == "(":
+            depth += 1
+        elif ch == ")":
+            depth = max(0, depth - 1)
+        elif ch == ";" and depth == 0:
+            out.append(text[start:i])
+            start = i + 1
+        elif depth == 0 and (i == 0 or not (text[i - 1].isalnum() or text[i - 1] in "_@#$")):
+            m = _KEYWORD.match(text, i)
+            if m and text[start:i].strip() and not _continues(text[start:i], m.group(1)):
+                out.append(text[start:i])
+                start = i
+        i += 1
+    out.append(text[start:])
+    return [s.strip() for s in out if s.strip()]
+
+
+def _continues(before, keyword):
+    """True when `keyword` belongs to the statement before it (EXEC's argument, SET in UPDATE)."""
+    last = before.split()[-1].upper() if before.split() else ""
+    return last in ("UNION", "ALL", "EXISTS", "AS", "UPDATE") or (keyword.upper() == "SET" and before.strip().upper().startswith("UPDATE"))
 
 
 def parse_literal(text):
