@@ -274,6 +274,9 @@ def run(args):
                 check_scrolling(conn, check)
                 if args.facts:
                     facts(conn)
+            from . import selftest5
+
+            selftest5.run(check, db, rng, USER, PASSWORD, args.facts)
         finally:
             server.terminate()
             server.wait()
