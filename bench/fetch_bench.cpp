@@ -42,7 +42,9 @@ int main(int argc, char** argv) {
         auto environment = odbc::createEnvironment("bench", options.user, options.password);
         auto connection = environment.openConnection(options.dsn, true);
         bench::Stopwatch clock;
-        auto rows = connection.openResultset("SELECT * FROM \"Bench\"");
+        // The driver's own quote: MariaDB takes "Bench" for a string, not a name.
+        const std::string& quote = connection.identifierQuote();
+        auto rows = connection.openResultset("SELECT * FROM " + quote + "Bench" + quote);
         const size_t columns = rows.columnCount();
         int64_t count = 0, nulls = 0;
         for (; !rows.eof(); rows.moveNext()) {

@@ -27,7 +27,7 @@ double peakRssMb();
 double fileMb(const std::string& path);
 
 struct Figures {
-    std::string source;  // "sqlite", "postgres", "memory"
+    std::string source;  // "sqlite", "postgres", "mariadb", "memory"
     std::string benchCase;
     int64_t rows = 0;
     double seconds = 0;
