@@ -27,7 +27,11 @@ def like(pattern, text):
     out, i = "", 0
     while i < len(pattern):
         ch = pattern[i]
-        if ch == "%":
+        if ch == "\\" and i + 1 < len(pattern):
+            # sp_tables matches with ESCAPE '\', the driver's search pattern escape
+            i += 1
+            out += re.escape(pattern[i])
+        elif ch == "%":
             out += ".*"
         elif ch == "_":
             out += "."

@@ -272,6 +272,7 @@ def run(args):
                 print("six full reads of %d rows: %.1f s" % (ROWS, time.time() - t0))
                 check_long(conn, check, db)
                 check_scrolling(conn, check)
+                check_two_sessions(conn, check, stored)
                 if args.facts:
                     facts(conn)
             from . import selftest5
@@ -308,6 +309,21 @@ def check_long(conn, check, db):
         st.fetch()
         narrow = st.get_data(2, odbc.SQL_C_CHAR, chunk=3001)
         check.equal("long ntext as UTF-8 chunks", narrow, expected[0][1])
+
+
+def check_two_sessions(conn, check, stored):
+    """Two connections at once, their fetches interleaved: each session keeps its own rows."""
+    from . import odbc
+
+    with odbc.Connection("st_mssql", USER, PASSWORD) as other:
+        with conn.statement() as a, other.statement() as b:
+            a.execute("SELECT * FROM Typen")
+            b.set_attr(odbc.SQL_ATTR_CURSOR_TYPE, odbc.SQL_CURSOR_KEYSET_DRIVEN)
+            b.execute("SELECT * FROM Typen")
+            for i in range(300):
+                a.fetch()
+                b.fetch()
+                check.equal("interleaved row %d" % (i + 1), (a.get_data(1, odbc.SQL_C_WCHAR), b.get_data(1, odbc.SQL_C_WCHAR)), (str(i + 1), str(i + 1)))
 
 
 def check_scrolling(conn, check):

@@ -80,7 +80,7 @@ def smalldatetime_bytes(v):
     date, ticks, _ = src.parse_datetime(v)
     days = (date or datetime.date(1900, 1, 1)).toordinal() - _EPOCH_1900
     # SQL Server rounds 29.998 s and more up to the next minute.
-    minutes = (ticks + 30 * 10**7 - 20000) // (60 * 10**7)
+    minutes = (ticks + 30 * 10**7 + 20000) // (60 * 10**7)
     if minutes >= 1440:
         days, minutes = days + 1, 0
     return struct.pack("<HH", days, minutes)
