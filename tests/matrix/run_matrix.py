@@ -4,7 +4,7 @@ server, a matching Access file, performs one real transfer run through transfer_
 checks every row and field of every table against the server's own rows, converted by the
 Access field's rules, and the activity list against the expected problems.
 
-  run_matrix.py --runner PATH --jettool PATH --source sqlite|postgres_w|postgres_a|mariadb
+  run_matrix.py --runner PATH --jettool PATH --source sqlite|postgres_w|postgres_a|mariadb|mssql|sybase
                 --kind ms|ora|syb|safe [--keep]
 
 Exit status 0: every check passed; 1: findings (listed); 77: the source's server is not set up.
@@ -35,6 +35,9 @@ def make_source(name, folder):
     if name in ("postgres_w", "postgres_a"):
         from source_postgres import Postgres
         return Postgres(name[-1])
+    if name in ("mssql", "sybase"):
+        from source_tds import Tds
+        return Tds(name)
     if name == "mariadb":
         from source_mariadb import MariaDb
         return MariaDb()
