@@ -326,6 +326,12 @@ class Session7:
         if fetch_type & cursors.INFO:
             self.end_proc(reply, more)
             return
+        kind = fetch_type & 0xFF
+        names = {cursors.PREV: "Prior", cursors.LAST: "Last", cursors.ABSOLUTE: "Absolute", cursors.RELATIVE: "Relative"}
+        if cursor.scrollopt & cursors.FORWARD_ONLY and kind in names:
+            raise Failure(16911, "fetch: The fetch type %s cannot be used with forward only cursors." % names[kind])
+        if cursor.scrollopt & cursors.DYNAMIC and kind == cursors.ABSOLUTE:
+            raise Failure(16911, "fetch: The fetch type Absolute cannot be used with dynamic cursors.")
         rows = cursor.fetch(fetch_type, row_number, nrows)
         self.send_rowset(reply, call, cursor, rows)
         self.end_proc(reply, more)
