@@ -44,6 +44,15 @@ class Values7(unittest.TestCase):
         self.assertEqual(struct.unpack("<H", data[:2])[0], 6)  # surrogate pair + one blank
         self.assertEqual(data[2:].decode("utf-16-le"), "😀 ")
 
+    def test_values_longer_than_declared_are_refused(self):
+        self.assertEqual(enc7("varchar(3)", "abc"), b"\x03\x00abc")
+        with self.assertRaises(ValueError):
+            enc7("varchar(3)", "abcd")
+        with self.assertRaises(ValueError):
+            enc7("nvarchar(1)", "😀")  # two UTF-16 code units
+        with self.assertRaises(ValueError):
+            types5.wire_type(src.parse_type("char(2)")).encode("äb")  # three bytes in UTF-8
+
     def test_long_values_go_in_several_plp_chunks(self):
         data = enc7("varbinary(max)", b"x" * 20000)
         self.assertEqual(struct.unpack("<Q", data[:8])[0], 20000)

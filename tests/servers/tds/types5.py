@@ -122,16 +122,16 @@ def char_type(length, usertype, unit=1):
     fixed = usertype in (USER_CHAR, USER_NCHAR)
     pad = length if fixed else 0
     if length <= 255:
-        return WireType(CHAR if fixed else VARCHAR, bytes([length]), byte_len(utf8(pad)), usertype)
-    return WireType(LONGCHAR, struct.pack("<i", length), int_len(utf8(pad)), usertype)
+        return WireType(CHAR if fixed else VARCHAR, bytes([length]), byte_len(types7.limited(utf8(pad), length)), usertype)
+    return WireType(LONGCHAR, struct.pack("<i", length), int_len(types7.limited(utf8(pad), length)), usertype)
 
 
 def binary_type(length, usertype):
     fixed = usertype == USER_BINARY
     pad = length if fixed else 0
     if length <= 255:
-        return WireType(BINARY if fixed else VARBINARY, bytes([length]), byte_len(raw(pad)), usertype)
-    return WireType(LONGBINARY, struct.pack("<i", length), int_len(raw(pad)), usertype)
+        return WireType(BINARY if fixed else VARBINARY, bytes([length]), byte_len(types7.limited(raw(pad), length)), usertype)
+    return WireType(LONGBINARY, struct.pack("<i", length), int_len(types7.limited(raw(pad), length)), usertype)
 
 
 def blob_type(code, usertype, scalar, table="t"):
@@ -178,7 +178,7 @@ def wire_type(t, table="t"):
     if n in ("unichar", "univarchar") and not t.is_max:
         fixed = n == "unichar"
         return WireType(
-            LONGBINARY, struct.pack("<i", t.length * 2), int_len(utf16(t.length if fixed else 0)),
+            LONGBINARY, struct.pack("<i", t.length * 2), int_len(types7.limited(utf16(t.length if fixed else 0), t.length * 2)),
             USER_UNICHAR if fixed else USER_UNIVARCHAR,
         )
     if n in ("binary", "varbinary") and not t.is_max:
