@@ -4,6 +4,8 @@ Every message travels as packets of an 8-byte header (type, status, big-endian l
 packet number, window) and a payload; the last packet of a message has the EOM bit set.
 """
 
+import select
+import socket
 import struct
 
 EOM = 0x01
@@ -24,6 +26,10 @@ class ConnectionClosed(Exception):
     """The client went away in the middle of (or between) messages."""
 
 
+class Cancelled(Exception):
+    """The client sent an attention while a reply was going out: the reply ends early."""
+
+
 class Channel:
     """Reads whole messages from a socket and writes replies split into packets."""
 
@@ -42,6 +48,18 @@ class Channel:
             chunks.append(data)
             count -= len(data)
         return b"".join(chunks)
+
+    def attention_waiting(self):
+        """True (and the attention read) when the client has cancelled the running request.
+        Anything else waiting stays for the next read_message."""
+        readable, _, _ = select.select([self.sock], [], [], 0)
+        if not readable:
+            return False
+        head = self.sock.recv(1, socket.MSG_PEEK)
+        if not head or head[0] != ATTENTION:
+            return False
+        self.read_message()
+        return True
 
     def read_message(self):
         """Returns (type, payload) of the next complete message."""
@@ -83,10 +101,13 @@ class Reply:
         self.number = 1
 
     def add(self, data):
+        """Appends whole tokens only, so the reply can end after any of them."""
         self.buf += data
         body = self.channel.packet_size - 8
         if len(self.buf) > 4 * body:
             self._flush(keep_last=True)
+            if self.channel.attention_waiting():
+                raise Cancelled()
 
     def _flush(self, keep_last):
         body = self.channel.packet_size - 8

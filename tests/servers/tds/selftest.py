@@ -273,6 +273,7 @@ def run(args):
                 check_long(conn, check, db)
                 check_scrolling(conn, check)
                 check_two_sessions(conn, check, stored)
+                check_early_close(conn, check)
                 if args.facts:
                     facts(conn)
             from . import selftest5
@@ -309,6 +310,26 @@ def check_long(conn, check, db):
         st.fetch()
         narrow = st.get_data(2, odbc.SQL_C_CHAR, chunk=3001)
         check.equal("long ntext as UTF-8 chunks", narrow, expected[0][1])
+
+
+def check_early_close(conn, check):
+    """Closing a cursor after a few rows cancels the rest; the next statement reads its own."""
+    from . import odbc
+
+    for cursor_type in (odbc.SQL_CURSOR_FORWARD_ONLY, odbc.SQL_CURSOR_KEYSET_DRIVEN):
+        with conn.statement() as st:
+            st.set_attr(odbc.SQL_ATTR_CURSOR_TYPE, cursor_type)
+            started = time.time()
+            for _ in range(3):
+                st.execute("SELECT * FROM Typen")
+                for _ in range(5):
+                    st.fetch()
+                st.close_cursor()
+                st.execute("SELECT COUNT(*) AS SatzZahl FROM Typen")
+                st.fetch()
+                check.equal("count after early close", st.get_data(1, odbc.SQL_C_WCHAR), str(ROWS))
+                st.close_cursor()
+            print("three early closes (cursor type %d): %.2f s" % (cursor_type, time.time() - started))
 
 
 def check_two_sessions(conn, check, stored):

@@ -111,23 +111,33 @@ class Session5:
                 reply.add(tk.done(tk.DONE_ERROR))
                 reply.finish()
                 continue
-            for request in requests:
-                if request[0] == "logout":
-                    reply.add(tk.done())
-                    reply.finish()
+            try:
+                if self.answer(reply, requests):
                     return
-                if request[0] == "dynamic":
-                    # ASE's answer to statements it cannot prepare; FreeTDS then sends them
-                    # as language batches itself.
-                    log.info("5.0 dynamic operation 0x%02X on %r refused", request[1], request[2])
-                    reply.add(tk.eed(2782, "Dynamic SQL statements are not supported by this server; execute the statement directly.", 16, "ZZZZZ"))
-                    reply.add(tk.done(tk.DONE_ERROR))
-                    continue
-                if request[0] == "language":
-                    self.batch(reply, request[1])
-                else:
-                    self.rpc(reply, request[1], request[2])
+            except framing.Cancelled:
+                log.info("request cancelled by the client")
+                reply.buf += tk.done(tk.DONE_ATTN)
             reply.finish()
+
+    def answer(self, reply, requests):
+        """Answers the requests of one message; True after a logout."""
+        for request in requests:
+            if request[0] == "logout":
+                reply.add(tk.done())
+                reply.finish()
+                return True
+            if request[0] == "dynamic":
+                # ASE's answer to statements it cannot prepare; FreeTDS then sends them
+                # as language batches itself.
+                log.info("5.0 dynamic operation 0x%02X on %r refused", request[1], request[2])
+                reply.add(tk.eed(2782, "Dynamic SQL statements are not supported by this server; execute the statement directly.", 16, "ZZZZZ"))
+                reply.add(tk.done(tk.DONE_ERROR))
+                continue
+            if request[0] == "language":
+                self.batch(reply, request[1])
+            else:
+                self.rpc(reply, request[1], request[2])
+        return False
 
     def batch(self, reply, text):
         log.info("5.0 batch: %r", text)

@@ -117,6 +117,9 @@ class Session7:
                 log.exception("bad request")
                 reply.add(tk.message(8009, "The request could not be read: %s" % exc, 16))
                 reply.add(tk.done(tk.DONE_ERROR, curcmd=0))
+            except framing.Cancelled:
+                log.info("request cancelled by the client")
+                reply.buf += tk.done(tk.DONE_ATTN, curcmd=0)
             reply.finish()
 
     # --- SQL batches -------------------------------------------------------------------------
@@ -287,15 +290,25 @@ class Session7:
         scrollopt = call.param(2) or cursors.KEYSET
         ccopt = call.param(3) or cursors.READ_ONLY
         action = queries.classify(statement, scalars(self))
-        if action[0] != "rows":
-            if action[0] == "count":
-                raise Failure(16937, "A server cursor is not allowed on a remote stored procedure or stored procedure with more than one SELECT statement.")
-            raise Failure(102, "Incorrect syntax near '%s'." % statement.split()[0] if statement.split() else "")
-        table = self.resolve(action[1])
-        cols = self.columns(table)
-        rows = self.source.rows(table).fetchall()
-        # A fast-forward request is answered as forward-only; the rest keep what was asked for.
         scroll = scrollopt & 0xFF
+        if action[0] == "rows":
+            table = self.resolve(action[1])
+            cols = self.columns(table)
+            rows = self.source.rows(table).fetchall()
+        elif action[0] == "count":
+            # An aggregate cannot be keyset-driven: SQL Server makes such a cursor static.
+            table = self.resolve(action[1])
+            cols = [(action[2], INT4)]
+            rows = [(self.source.count(table),)]
+            scroll = cursors.STATIC
+        elif action[0] == "scalar":
+            table = ""
+            cols = [(action[1], types7.wire_type(action[3]))]
+            rows = [(action[4],)]
+            scroll = cursors.STATIC
+        else:
+            raise Failure(102, "Incorrect syntax near '%s'." % (statement.split()[0] if statement.split() else ""), 15)
+        # A fast-forward request is answered as forward-only; the rest keep what was asked for.
         if scroll & cursors.FAST_FORWARD:
             scroll = cursors.FORWARD_ONLY | cursors.FAST_FORWARD
         cursor = cursors.Cursor(table, cols, [w for _, w in cols], rows, scroll, ccopt & 0xFF)
