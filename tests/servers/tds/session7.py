@@ -53,6 +53,8 @@ class Session7:
         self.config = config
         self.user = ""
         self.cursors = {}
+        self.transaction = b""  # descriptor of the open transaction, empty outside one
+        self.transactions = 0
 
     # --- login -----------------------------------------------------------------------------
 
@@ -108,7 +110,7 @@ class Session7:
                 elif kind == framing.ATTENTION:
                     reply.add(tk.done(tk.DONE_ATTN, curcmd=0))
                 elif kind == framing.TRANSACTION:
-                    reply.add(tk.done(curcmd=0))
+                    self.transaction_request(reply, payload)
                 else:
                     log.info("message type 0x%02X not understood", kind)
                     reply.add(tk.message(102, "Incorrect syntax near 'message'.", 15))
@@ -121,6 +123,33 @@ class Session7:
                 log.info("request cancelled by the client")
                 reply.buf += tk.done(tk.DONE_ATTN, curcmd=0)
             reply.finish()
+
+    # --- transactions: nothing is written, but the client sees them begin and end ----------
+
+    def begin(self, reply):
+        self.transactions += 1
+        self.transaction = struct.pack("<Q", (self.channel.spid << 32) | self.transactions)
+        reply.add(tk.envchange(tk.ENV_BEGIN_TRAN, self.transaction, b""))
+
+    def end(self, reply, commit):
+        if self.transaction:
+            kind = tk.ENV_COMMIT_TRAN if commit else tk.ENV_ROLLBACK_TRAN
+            reply.add(tk.envchange(kind, b"", self.transaction))
+            self.transaction = b""
+
+    def transaction_request(self, reply, payload):
+        reader = requests7.Reader(payload)
+        requests7.skip_all_headers(reader)
+        request = reader.unpack("<H")[0]
+        log.info("transaction request %d", request)
+        if request == 5:  # begin
+            self.begin(reply)
+        elif request in (7, 8):  # commit, rollback; a following flag may begin the next one
+            reader.take(reader.byte() * 2)
+            self.end(reply, request == 7)
+            if not reader.at_end() and reader.byte():
+                self.begin(reply)
+        reply.add(tk.done(curcmd=0))
 
     # --- SQL batches -------------------------------------------------------------------------
 
@@ -160,6 +189,13 @@ class Session7:
             reply.add(tk.message(5701, "Changed database context to '%s'." % src.DATABASE_NAME, 0, 1, token=tk.INFO))
             reply.add(tk.done(more, curcmd=CMD_USE, token=token))
         elif kind == "quiet":
+            words = statement.upper().split()
+            if words[:1] == ["BEGIN"]:
+                self.begin(reply)
+            elif "COMMIT" in words[:5] or "ROLLBACK" in words[:5]:
+                self.end(reply, "COMMIT" in words[:5])
+                if "BEGIN" in words[2:]:
+                    self.begin(reply)
             reply.add(tk.done(more, curcmd=CMD_SET, token=token))
         elif kind == "sp_tables":
             self.send_tables(reply, action[1])

@@ -11,6 +11,7 @@ DONE, DONEPROC, DONEINPROC = 0xFD, 0xFE, 0xFF
 DONE_FINAL, DONE_MORE, DONE_ERROR, DONE_COUNT, DONE_ATTN = 0x00, 0x01, 0x02, 0x10, 0x20
 
 ENV_DATABASE, ENV_LANGUAGE, ENV_PACKETSIZE, ENV_COLLATION = 1, 2, 4, 7
+ENV_BEGIN_TRAN, ENV_COMMIT_TRAN, ENV_ROLLBACK_TRAN = 8, 9, 10
 
 SERVER_NAME = "SQLVANTOR"
 
@@ -26,7 +27,7 @@ def us_varchar(text):
 
 
 def envchange(kind, new, old):
-    if kind == ENV_COLLATION:
+    if kind in (ENV_COLLATION, ENV_BEGIN_TRAN, ENV_COMMIT_TRAN, ENV_ROLLBACK_TRAN):
         body = bytes([kind, len(new)]) + new + bytes([len(old)]) + old
     else:
         body = bytes([kind]) + b_varchar(new) + b_varchar(old)
