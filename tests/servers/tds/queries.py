@@ -5,7 +5,8 @@ A batch is split into statements; each becomes one action the session answers:
   ('count', table, alias)      SELECT COUNT(*) [AS alias] FROM name
   ('scalar', alias, type, v)   the server variables and functions drivers ask for
   ('use', database)            USE name
-  ('quiet',)                   SET ..., transaction statements: done without rows
+  ('textsize', n)               SET TEXTSIZE n
+  ('quiet',)                   other SET statements, transactions: done without rows
   ('sp_tables', {arg: value})  EXEC sp_tables ... sent as text
   ('syntax', near)             anything else: error 102
 Names may be bare, [bracketed] or "quoted", and qualified by owner and database.
@@ -142,6 +143,9 @@ def classify(statement, scalars):
     m = _USE.match(s)
     if m:
         return ("use", unquote(m.group(1)))
+    m = re.match(r"^SET\s+TEXTSIZE\s+(-?\d+)$", s, re.I)
+    if m:
+        return ("textsize", int(m.group(1)))
     if _QUIET.match(s):
         return ("quiet",)
     m = _SCALAR.match(s)

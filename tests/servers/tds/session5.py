@@ -8,7 +8,7 @@ import re
 from . import catalog, framing, queries
 from . import sqlsource as src
 from . import tokens5 as tk
-from . import types5
+from . import types5, types7
 
 log = logging.getLogger("tds")
 
@@ -31,6 +31,9 @@ class Session5:
         self.config = config
         self.user = ""
         self.channel.packet_size = 512
+        # FreeTDS sends no SET TEXTSIZE by itself; long values then go out whole (a real ASE
+        # would cut them at its @@textsize).
+        types7.TEXTSIZE.value = 0
 
     def scalars(self):
         nv = src.ColumnType("varchar", 30)
@@ -185,6 +188,10 @@ class Session5:
             if action[1].lower() not in (src.DATABASE_NAME, "master"):
                 raise Failure(911, "Attempt to locate entry in sysdatabases for database '%s' by name failed - no entry found under that name. Make sure that name is entered properly." % action[1])
             reply.add(tk.envchange(tk.ENV_DATABASE, src.DATABASE_NAME, src.DATABASE_NAME))
+            reply.add(tk.done(more))
+        elif kind == "textsize":
+            # 0 goes back to the server's default, as on the real one
+            types7.TEXTSIZE.value = action[1] if action[1] > 0 else 32768
             reply.add(tk.done(more))
         elif kind == "quiet":
             reply.add(tk.done(more))

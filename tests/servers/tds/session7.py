@@ -54,6 +54,8 @@ class Session7:
         self.user = ""
         self.cursors = {}
         self.transaction = b""  # descriptor of the open transaction, empty outside one
+        # The ODBC flag of the login makes SQL Server's TEXTSIZE unlimited.
+        types7.TEXTSIZE.value = 0
         self.transactions = 0
 
     # --- login -----------------------------------------------------------------------------
@@ -188,6 +190,10 @@ class Session7:
             reply.add(tk.envchange(tk.ENV_DATABASE, src.DATABASE_NAME, src.DATABASE_NAME))
             reply.add(tk.message(5701, "Changed database context to '%s'." % src.DATABASE_NAME, 0, 1, token=tk.INFO))
             reply.add(tk.done(more, curcmd=CMD_USE, token=token))
+        elif kind == "textsize":
+            # 0 goes back to the server's default, as on the real one
+            types7.TEXTSIZE.value = action[1] if action[1] > 0 else 4096
+            reply.add(tk.done(more, curcmd=CMD_SET, token=token))
         elif kind == "quiet":
             words = statement.upper().split()
             if words[:1] == ["BEGIN"]:

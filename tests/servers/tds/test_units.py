@@ -53,6 +53,16 @@ class Values7(unittest.TestCase):
         with self.assertRaises(ValueError):
             types5.wire_type(src.parse_type("char(2)")).encode("äb")  # three bytes in UTF-8
 
+    def test_textsize_cuts_long_types_in_bytes(self):
+        types7.TEXTSIZE.value = 5
+        try:
+            self.assertEqual(enc7("nvarchar(max)", "abcdef")[8:], b"\x04\x00\x00\x00a\x00b\x00\x00\x00\x00\x00")
+            self.assertEqual(enc7("text", "abcdef")[-9:], b"\x05\x00\x00\x00abcde")
+            self.assertEqual(enc7("xml", "<a/>")[:8], struct.pack("<Q", 8))  # xml is never cut
+            self.assertEqual(enc7("nvarchar(10)", "abcdef")[:2], b"\x0c\x00")  # nor are short types
+        finally:
+            types7.TEXTSIZE.value = 0
+
     def test_long_values_go_in_several_plp_chunks(self):
         data = enc7("varbinary(max)", b"x" * 20000)
         self.assertEqual(struct.unpack("<Q", data[:8])[0], 20000)

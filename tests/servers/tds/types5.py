@@ -48,7 +48,7 @@ def text_len(scalar):
     def enc(v):
         if v is None:
             return b"\x00"
-        data = scalar(v)
+        data = types7.textsize_cut(scalar(v))
         return TEXT_POINTER + struct.pack("<i", len(data)) + data
 
     return enc

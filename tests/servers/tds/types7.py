@@ -6,6 +6,7 @@ type and flags in COLMETADATA or RETURNVALUE, `encode(value)` gives a value's by
 
 import datetime
 import struct
+import threading
 
 from . import sqlsource as src
 
@@ -26,6 +27,17 @@ PLP_CHUNK = 8000
 TEXT_POINTER = b"\x10" + bytes(range(16)) + b"\x00" * 8
 
 _EPOCH_1900 = datetime.date(1900, 1, 1).toordinal()
+
+# SET TEXTSIZE of the session served by this thread (0: no limit). It cuts text, ntext, image
+# and the (max) types, in bytes, as the server does; xml is not cut.
+TEXTSIZE = threading.local()
+
+
+def textsize_cut(data, unit=1):
+    limit = getattr(TEXTSIZE, "value", 0)
+    if limit and len(data) > limit:
+        return data[: limit - limit % unit]
+    return data
 
 
 def decimal_size(precision):
@@ -165,15 +177,17 @@ def plp(data):
     return b"".join(out)
 
 
-def plp_len(scalar):
-    return lambda v: PLP_NULL if v is None else plp(scalar(v))
+def plp_len(scalar, unit=1, cut=True):
+    if not cut:
+        return lambda v: PLP_NULL if v is None else plp(scalar(v))
+    return lambda v: PLP_NULL if v is None else plp(textsize_cut(scalar(v), unit))
 
 
-def text_len(scalar):
+def text_len(scalar, unit=1):
     def enc(v):
         if v is None:
             return b"\x00"
-        data = scalar(v)
+        data = textsize_cut(scalar(v), unit)
         return TEXT_POINTER + struct.pack("<I", len(data)) + data
 
     return enc
@@ -248,7 +262,7 @@ def wire_type(t):
     if n in ("nchar", "nvarchar", "unichar", "univarchar"):
         code = NCHAR if n in ("nchar", "unichar") else NVARCHAR
         if t.is_max:
-            return WireType(code, bytes([code]) + b"\xff\xff" + COLLATION, plp_len(nchar_bytes))
+            return WireType(code, bytes([code]) + b"\xff\xff" + COLLATION, plp_len(nchar_bytes, 2))
         pad = t.length if code == NCHAR else 0
         return WireType(
             code,
@@ -266,11 +280,11 @@ def wire_type(t):
     if n == "text":
         return WireType(TEXT, bytes([TEXT]) + struct.pack("<i", 0x7FFFFFFF) + COLLATION, text_len(char_bytes), True)
     if n in ("ntext", "unitext"):
-        return WireType(NTEXT, bytes([NTEXT]) + struct.pack("<i", 0x7FFFFFFE) + COLLATION, text_len(nchar_bytes), True)
+        return WireType(NTEXT, bytes([NTEXT]) + struct.pack("<i", 0x7FFFFFFE) + COLLATION, text_len(nchar_bytes, 2), True)
     if n == "image":
         return WireType(IMAGE, bytes([IMAGE]) + struct.pack("<i", 0x7FFFFFFF), text_len(binary_bytes), True)
     if n == "xml":
-        return WireType(XML, bytes([XML, 0]), plp_len(nchar_bytes))
+        return WireType(XML, bytes([XML, 0]), plp_len(nchar_bytes, cut=False))
     if n == "sql_variant":
         return WireType(SSVARIANT, bytes([SSVARIANT]) + struct.pack("<i", 8009), variant_bytes)
     return wire_type(src.ColumnType("nvarchar", 4000))
