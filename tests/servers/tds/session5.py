@@ -161,7 +161,11 @@ class Session5:
         kind = action[0]
         if kind == "rows":
             table = self.resolve(action[1])
-            cols = [(c.name, types5.wire_type(c.type, table)) for c in self.source.columns(table)]
+            cols = []
+            for c in self.source.columns(table):
+                wire = types5.wire_type(c.type, table)
+                wire.nullable = c.nullable
+                cols.append((c.name, wire))
             wires = [w for _, w in cols]
             reply.add(tk.rowfmt(cols))
             count = 0

@@ -227,8 +227,12 @@ class Session7:
         return stored
 
     def columns(self, table):
-        cols = self.source.columns(table)
-        return [(c.name, types7.wire_type(c.type)) for c in cols]
+        out = []
+        for c in self.source.columns(table):
+            wire = types7.wire_type(c.type)
+            wire.nullable = c.nullable
+            out.append((c.name, wire))
+        return out
 
     def send_rows(self, reply, table, rows, more, token=tk.DONE):
         cols = self.columns(table)

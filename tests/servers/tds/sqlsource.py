@@ -69,6 +69,7 @@ class ColumnType:
 class Column:
     name: str
     type: ColumnType
+    nullable: bool = True  # false for columns declared NOT NULL
 
 
 _DECL = re.compile(r"^\s*([a-z_][a-z0-9_ ]*?)\s*(?:\(\s*([^)]*)\))?\s*$", re.I)
@@ -218,7 +219,7 @@ class Source:
 
     def columns(self, name):
         rows = self.db.execute('PRAGMA table_info("%s")' % name.replace('"', '""')).fetchall()
-        return [Column(row[1], parse_type(row[2])) for row in rows]
+        return [Column(row[1], parse_type(row[2]), not row[3]) for row in rows]
 
     def rows(self, name):
         """An iterator over the rows in storage order."""

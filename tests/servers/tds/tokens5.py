@@ -77,7 +77,8 @@ def rowfmt(columns):
     """columns: [(name, types5.WireType)]."""
     body = struct.pack("<H", len(columns))
     for name, wire in columns:
-        body += b_str(name) + bytes([0x20]) + struct.pack("<i", wire.usertype) + bytes([wire.code]) + wire.info + b"\x00"
+        status = 0x20 if getattr(wire, "nullable", True) else 0
+        body += b_str(name) + bytes([status]) + struct.pack("<i", wire.usertype) + bytes([wire.code]) + wire.info + b"\x00"
     return struct.pack("<BH", ROWFMT, len(body)) + body
 
 

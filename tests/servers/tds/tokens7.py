@@ -61,8 +61,10 @@ def message(number, text, severity, state=1, procedure="", line=1, token=ERROR):
     return struct.pack("<BH", token, len(body)) + body
 
 
-def column_info(name, wire, table="", nullable=True, flags=0):
-    flags |= 0x01 if nullable else 0
+def column_info(name, wire, table="", flags=0):
+    # nullable, and "updatability unknown" for table columns as SQL Server marks them
+    flags |= 0x01 if getattr(wire, "nullable", True) else 0
+    flags |= 0x08 if table else 0
     out = struct.pack("<IH", 0, flags) + wire.info
     if wire.table_name:
         out += b"\x02" + us_varchar("dbo") + us_varchar(table or "t")
