@@ -19,6 +19,7 @@ constexpr SQLULEN kLargestBoundBinary = 8000;  // bytes
 constexpr size_t kLongCellBytes = 2048;
 // Room for a time of day or a date and time with offset written out in full.
 constexpr size_t kTimeTextBytes = 40;
+constexpr size_t kDateTextBytes = 48;
 constexpr size_t kOffsetTimestampTextBytes = 64;
 // SQL Server's own types as FreeTDS reports them (Microsoft's sqlncli.h).
 constexpr int kSqlServerTime = -154;             // SQL_SS_TIME2
@@ -104,14 +105,17 @@ bool isUnsigned(const Statement& statement, SQLUSMALLINT number) {
     return SQL_SUCCEEDED(rc) && value == SQL_TRUE;
 }
 
-CellFormat formatFor(const ColumnInfo& column, bool utf8) {
+CellFormat formatFor(const ColumnInfo& column, const ProvenShortcuts& driver) {
+    const bool utf8 = driver.textAsUtf8;
     switch (column.sqlType) {
         case SQL_BIT:
-            return fixed(ValueKind::Bit, SQL_C_BIT, 1);
+            return driver.bitAsTinyint ? fixed(ValueKind::Bit, SQL_C_UTINYINT, 1)
+                                       : fixed(ValueKind::Bit, SQL_C_BIT, 1);
         case SQL_TINYINT:
         case SQL_SMALLINT:
         case SQL_INTEGER:
         case SQL_BIGINT:
+            if (driver.integersAs64Bit) return fixed(ValueKind::Bigint, SQL_C_SBIGINT, 8);
             return integer(column);
         case SQL_REAL:
             return fixed(ValueKind::Real, SQL_C_FLOAT, sizeof(SQLREAL));
@@ -123,6 +127,7 @@ CellFormat formatFor(const ColumnInfo& column, bool utf8) {
             return decimal(column);
         case SQL_TYPE_DATE:
         case SQL_DATE:
+            if (driver.datesAsText) return {ValueKind::DateText, SQL_C_CHAR, kDateTextBytes, true};
             return fixed(ValueKind::Date, SQL_C_TYPE_DATE, sizeof(SQL_DATE_STRUCT));
         case SQL_TYPE_TIME:
         case SQL_TIME:
@@ -132,6 +137,9 @@ CellFormat formatFor(const ColumnInfo& column, bool utf8) {
             return {ValueKind::OffsetTimestampText, SQL_C_CHAR, kOffsetTimestampTextBytes, true};
         case SQL_TYPE_TIMESTAMP:
         case SQL_TIMESTAMP:
+            if (driver.datesAsText) {
+                return {ValueKind::TimestampText, SQL_C_CHAR, kDateTextBytes, true};
+            }
             return fixed(ValueKind::Timestamp, SQL_C_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT));
         case SQL_GUID:
             return fixed(ValueKind::Guid, SQL_C_GUID, sizeof(SQLGUID));
@@ -161,8 +169,8 @@ size_t terminatorBytes(SQLSMALLINT cType) {
     }
 }
 
-CellFormat cellFormatFor(const ColumnInfo& column, bool textAsUtf8) {
-    return formatFor(column, textAsUtf8);
+CellFormat cellFormatFor(const ColumnInfo& column, const ProvenShortcuts& driver) {
+    return formatFor(column, driver);
 }
 
 std::vector<ColumnInfo> describeColumns(const Statement& statement) {

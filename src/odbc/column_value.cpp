@@ -160,6 +160,12 @@ void assignValue(Value& slot, ValueKind kind, const unsigned char* data, size_t 
         case ValueKind::Date:
             slot.emplace<Date>(toDate(load<SQL_DATE_STRUCT>(data)));
             return;
+        case ValueKind::DateText:
+            slot.emplace<Date>(parseDate(asciiText(data, length)));
+            return;
+        case ValueKind::TimestampText:
+            slot.emplace<Timestamp>(parseTimestamp(asciiText(data, length)));
+            return;
         case ValueKind::TimeText:
             slot.emplace<Time>(parseTimeOfDay(asciiText(data, length)));
             return;

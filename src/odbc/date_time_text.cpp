@@ -96,6 +96,67 @@ Time parseTimeOfDay(std::string_view raw) {
             static_cast<uint16_t>(second), nanoseconds};
 }
 
+namespace {
+
+bool readDate(std::string_view text, size_t& at, uint32_t& year, uint32_t& month, uint32_t& day) {
+    return digits(text, at, year, 4) && expect(text, at, '-') && digits(text, at, month, 2) &&
+           expect(text, at, '-') && digits(text, at, day, 2);
+}
+
+bool readTime(std::string_view text, size_t& at, Timestamp& t) {
+    uint32_t hour = 0, minute = 0, second = 0;
+    bool ok = digits(text, at, hour, 2) && expect(text, at, ':') && digits(text, at, minute, 2) &&
+              expect(text, at, ':') && digits(text, at, second, 2) &&
+              fraction(text, at, t.nanoseconds);
+    t.hour = static_cast<uint16_t>(hour);
+    t.minute = static_cast<uint16_t>(minute);
+    t.second = static_cast<uint16_t>(second);
+    return ok;
+}
+
+// "+01", "-03:30", "+05:30:00" at the end.
+bool readOffset(std::string_view text, size_t& at) {
+    if (at == text.size()) return true;
+    if (text[at] != '+' && text[at] != '-') return false;
+    ++at;
+    uint32_t part = 0;
+    if (!digits(text, at, part, 2)) return false;
+    while (at < text.size() && expect(text, at, ':')) {
+        if (!digits(text, at, part, 2)) return false;
+    }
+    return at == text.size();
+}
+
+}  // namespace
+
+Date parseDate(std::string_view raw) {
+    std::string_view text = trimmed(raw);
+    size_t at = 0;
+    uint32_t year = 0, month = 0, day = 0;
+    if (!readDate(text, at, year, month, day) || at != text.size()) notA("kein Datum", text);
+    Date date{static_cast<int16_t>(year), static_cast<uint16_t>(month), static_cast<uint16_t>(day)};
+    checkDate(date);
+    return date;
+}
+
+Timestamp parseTimestamp(std::string_view raw) {
+    std::string_view text = trimmed(raw);
+    size_t at = 0;
+    uint32_t year = 0, month = 0, day = 0;
+    Timestamp t;
+    bool ok = readDate(text, at, year, month, day);
+    if (ok && at < text.size()) {
+        ok = (expect(text, at, ' ') || expect(text, at, 'T')) && readTime(text, at, t) &&
+             readOffset(text, at);
+    }
+    if (!ok || at != text.size()) notA("kein Zeitpunkt", text);
+    t.year = static_cast<int16_t>(year);
+    t.month = static_cast<uint16_t>(month);
+    t.day = static_cast<uint16_t>(day);
+    checkTimestamp(t);
+    return t;
+}
+
 Timestamp parseOffsetTimestamp(std::string_view raw) {
     std::string_view text = trimmed(raw);
     size_t at = 0;

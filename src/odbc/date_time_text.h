@@ -18,6 +18,13 @@ Time parseTimeOfDay(std::string_view text);
 // written, the offset checked and dropped. Throws Error 22007 for anything else.
 Timestamp parseOffsetTimestamp(std::string_view text);
 
+// "2024-02-29" and "2024-02-29 13:14:15.123456", as PostgreSQL and MariaDB write them; an
+// offset after the time ("+01", "-03:30") is dropped, so the wall-clock time stays as the
+// server shows it. Throws Error 22007 for anything else: PostgreSQL's infinity and BC dates,
+// MariaDB's zero dates, which the drivers' date structures turn into other dates or NULL.
+Date parseDate(std::string_view text);
+Timestamp parseTimestamp(std::string_view text);
+
 // Throw Error 22007 unless the structure holds a calendar date (years 1 to 9999) and a time of
 // day: MariaDB's zero date 0000-00-00 arrives as zeros.
 void checkDate(const Date& date);

@@ -18,20 +18,26 @@ ProvenShortcuts provenShortcuts(KnownDriver driver) {
             return {.boundColumns = true,
                     .rowArrays = true,
                     .getDataOnBoundColumns = true,
-                    .readAhead = true};
+                    .readAhead = true,
+                    .datesAsText = true,
+                    .integersAs64Bit = true};
         case KnownDriver::PostgresUnicode:
         case KnownDriver::PostgresAnsi:
             return {.boundColumns = true,
                     .rowArrays = true,
                     .getDataInRowArrays = true,
                     .getDataOnBoundColumns = true,
-                    .readAhead = true};
+                    .readAhead = true,
+                    .textAsUtf8 = driver == KnownDriver::PostgresAnsi,
+                    .datesAsText = true};
         case KnownDriver::MariaDb:
             return {.boundColumns = true,
                     .rowArrays = true,
                     .getDataOnBoundColumns = true,
                     .readAhead = true,
-                    .textAsUtf8 = true};
+                    .textAsUtf8 = true,
+                    .datesAsText = true,
+                    .bitAsTinyint = true};
         case KnownDriver::FreeTds:
             return {.boundColumns = true, .rowArrays = true, .readAhead = true};
         case KnownDriver::Other:

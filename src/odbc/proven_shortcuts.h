@@ -32,8 +32,18 @@ struct ProvenShortcuts {
     bool getDataOnBoundColumns = false;
     bool readAhead = false;  // the next rows fetched on a thread of their own
     // Text fetched as UTF-8 (SQL_C_CHAR) rather than UTF-16: MariaDB's driver cuts UTF-16
-    // pieces inside a character and counts 4-byte characters wrongly, but is exact in UTF-8.
+    // pieces inside a character and counts 4-byte characters wrongly, but is exact in UTF-8;
+    // psqlODBC's ANSI driver has no UTF-16 at all.
     bool textAsUtf8 = false;
+    // Dates and time stamps fetched as text: MariaDB's driver turns a zero date into NULL,
+    // SQLite's one a text that is no date, psqlODBC -infinity into a zero date.
+    bool datesAsText = false;
+    // BIT bound as an unsigned TINYINT: MariaDB's driver does not write the length of a bound
+    // SQL_C_BIT value, so after a NULL every later value of the column read as NULL.
+    bool bitAsTinyint = false;
+    // Every integer column fetched as 64 bits: SQLite keeps any integer in any column, and its
+    // driver cuts a value beyond the declared type's width silently (2^40 + 5 as INTEGER: 5).
+    bool integersAs64Bit = false;
 };
 
 // From SQLGetInfo(SQL_DRIVER_NAME), the driver's file name ("psqlodbcw.so").

@@ -11,6 +11,7 @@
 
 #include "odbc/cell_format.h"
 #include "odbc/cursor_settings.h"
+#include "odbc/error.h"
 #include "odbc/fetch_ahead.h"
 #include "odbc/fetch_plan.h"
 #include "odbc/proven_shortcuts.h"
@@ -37,6 +38,29 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// Executes `sql`. A keyset or dynamic cursor the driver cannot build for this statement is no
+// reason to fail, since the rows are read once from front to back: psqlODBC builds keyset
+// cursors on the row address, which a view has not. The statement is then run once more with
+// a forward-only cursor; if that fails too, the first error stands.
+void executeReadingForward(Statement& statement, const std::string& sql,
+                           const CursorSettings& settings) {
+    try {
+        statement.execute(sql);
+    } catch (const Error&) {
+        const bool scrolling =
+            settings.type == ResultsetType::Keyset || settings.type == ResultsetType::Dynamic;
+        if (!scrolling) throw;
+        std::exception_ptr first = std::current_exception();
+        SQLFreeStmt(statement.get(), SQL_CLOSE);
+        try {
+            applyCursorSettings(statement, {ResultsetType::ForwardOnly, LockType::ReadOnly});
+            statement.execute(sql);
+        } catch (const Error&) {
+            std::rethrow_exception(first);
+        }
+    }
 }
 
 }  // namespace
@@ -77,8 +101,9 @@ Resultset::State::State(std::shared_ptr<ConnectionState> connection, const std::
                         CursorSettings requested)
     : statement(std::move(connection)) {
     const ConnectionState& shared = statement.connection();
-    applyCursorSettings(statement, effectiveRequest(requested, shared.forwardOnly));
-    statement.execute(sql);
+    const CursorSettings effective = effectiveRequest(requested, shared.forwardOnly);
+    applyCursorSettings(statement, effective);
+    executeReadingForward(statement, sql, effective);
     type = grantedType(statement);
     lockType = grantedLockType(statement);
     columns = describeColumns(statement);
@@ -91,7 +116,7 @@ void Resultset::State::prepareReading() {
     const ConnectionState& shared = statement.connection();
     std::vector<CellFormat> formats;
     for (const ColumnInfo& column : columns) {
-        formats.push_back(cellFormatFor(column, shared.proven.textAsUtf8));
+        formats.push_back(cellFormatFor(column, shared.proven));
     }
     FetchPlan plan = planFetch(formats, abilitiesOf(shared));
     buffer = std::make_unique<RowBuffer>(std::move(formats), std::move(plan));

@@ -34,7 +34,9 @@ def _type_columns():
         "c_bigint": {1: -2**63, 2: 2**63 - 1},
         "c_small": {1: -32768, 2: 32767},
         "c_tiny": {1: -128, 2: 127},
-        "c_real": {1: 1.7976931348623157e308, 2: -2.2250738585072014e-308, 3: 5e-324},
+        # The driver hands REAL over as text of 15 significant digits (see _canonical): the
+        # extremes are those it can write, the largest double itself would come out larger.
+        "c_real": {1: 1.79769313486231e308, 2: -2.2250738585072e-308, 3: 4.94065645841247e-324},
         "c_date": {1: "0100-01-01", 2: "9999-12-31", 3: "1899-12-30", 4: "1899-12-29"},
         "c_time": {1: "00:00:00", 2: "23:59:59"},
         "c_ts": {1: "0100-01-01 00:00:00", 2: "9999-12-31 23:59:59", 3: "1899-12-29 06:00:00",
@@ -158,4 +160,8 @@ def _canonical(kind, value):
         return bool(value)
     if kind in ("date", "time", "ts"):
         return read_value(kind, str(value))
+    if kind == "f64":
+        # SQLite ODBC reads every value as SQLite's text of it, which has 15 significant digits
+        # for a REAL; that is all the driver can deliver (isql shows the same).
+        return float("%.15g" % value)
     return value
