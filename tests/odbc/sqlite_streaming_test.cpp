@@ -71,7 +71,7 @@ TEST_F(SqliteStreamingTest, ValuesStayIntactAcrossBlocksWhileTheCallerHoldsThem)
         const Value& held = rs.value(1);
         const Value copy = held;
         if (n % 97 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_EQ(rs.value(0), Value(int32_t{n}));
+        ASSERT_EQ(rs.value(0), Value(int64_t{n}));
         ASSERT_EQ(held, copy) << "value changed under the caller at row " << n;
         if (n % 5 == 0) {
             ASSERT_TRUE(odbc::isNull(held)) << n;
@@ -130,7 +130,7 @@ TEST_F(SqliteStreamingTest, ARowThatFailsIsReportedWhereItHappens) {
             static_cast<int>((kFailingRow - 1) / rs.rowsPerFetch() * rs.rowsPerFetch());
         int n = 1;
         try {
-            for (; !rs.eof(); rs.moveNext(), ++n) ASSERT_EQ(rs.value(0), Value(int32_t{n}));
+            for (; !rs.eof(); rs.moveNext(), ++n) ASSERT_EQ(rs.value(0), Value(int64_t{n}));
             FAIL() << "no error for row " << kFailingRow << ": " << sql;
         } catch (const odbc::Error& e) {
             EXPECT_NE(e.description().find("overflow"), std::string::npos) << e.what();
