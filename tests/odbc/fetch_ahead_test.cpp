@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -49,6 +50,45 @@ TEST(FetchAhead, BlocksArriveInOrderAndStayIntactWhileHeld) {
         }
         EXPECT_EQ(expected, 10000);
     }
+}
+
+// For drivers not proven safe to fetch from another thread: each block is filled on the
+// reader's thread when it asks for it, never before.
+TEST(FetchAhead, WithoutAThreadEachBlockIsFilledWhenAskedFor) {
+    Counting fill{100, 30};
+    FetchAhead ahead(1, fill, 4, false);
+    const RowBlock* block = &ahead.start();
+    int32_t expected = 0;
+    for (;;) {
+        EXPECT_EQ(*fill.next, std::min(expected + 30, 100)) << "nothing filled ahead";
+        for (size_t row = 0; row < block->rows(); ++row) {
+            ASSERT_EQ(block->value(row, 0), Value(expected++));
+        }
+        if (block->last()) break;
+        block = &ahead.next();
+    }
+    EXPECT_EQ(expected, 100);
+}
+
+// A value that cannot be read fails only its own cell; the row's other values stay.
+TEST(RowBlock, AFailedCellKeepsItsErrorAndTheRowItsOtherValues) {
+    RowBlock block(2);
+    const int32_t n = 7;
+    block.beginRow();
+    block.setCell(0, kInt, {reinterpret_cast<const unsigned char*>(&n), sizeof n, false});
+    block.failCell(1, std::make_exception_ptr(std::runtime_error("kaputt")));
+    block.beginRow();
+    block.failRow(std::make_exception_ptr(std::runtime_error("Zeile")));
+    ASSERT_EQ(block.rows(), 2u);
+    EXPECT_EQ(block.value(0, 0), Value(int32_t{7}));
+    EXPECT_FALSE(block.cellError(0, 0));
+    EXPECT_TRUE(block.cellError(0, 1));
+    EXPECT_TRUE(block.cellError(1, 0) && block.cellError(1, 1));
+    block.clear();
+    block.beginRow();
+    block.setCell(1, kInt, {nullptr, 0, true});
+    EXPECT_FALSE(block.cellError(0, 1)) << "a new filling forgets the old errors";
+    EXPECT_TRUE(block.isNull(0, 1));
 }
 
 TEST(FetchAhead, TheProducerRunsAheadByAllBlocksButTheReadersAndNoFurther) {
