@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "odbc/diagnostics.h"
@@ -23,10 +24,36 @@ bool failedForAValue(const std::vector<DiagnosticRecord>& records) {
 
 }  // namespace
 
+// A fetch that succeeded with information: its records belong to the rows it marked as errors,
+// or, when it marked none but still reports an error, to the fetching as such. FreeTDS
+// delivers the rows before one the server could not send that way, and then says there are no
+// more: the error must end the result after those rows, or the rest would be lost unseen.
+void RowReader::noteProblems() {
+    std::vector<DiagnosticRecord> records = readDiagnostics(statement_.handle());
+    redact(records, statement_.connection().secret);
+    for (size_t i = 0; i < buffer_.rowsFetched(); ++i) {
+        if (buffer_.rowStatus(i) != SQL_ROW_ERROR) continue;
+        rowProblems_ = std::move(records);
+        return;
+    }
+    const bool error = std::any_of(records.begin(), records.end(), [](const auto& record) {
+        return record.sqlState.rfind("01", 0) != 0;
+    });
+    if (error) {
+        failedAfterRows_ = std::make_exception_ptr(
+            Error("Das Lesen der nächsten Zeilen ist fehlgeschlagen", std::move(records)));
+    }
+}
+
 // Fetches the next rows into the buffer. False, with the block finished, at the end of the
 // result or when the fetch failed.
 bool RowReader::fetchBlock(RowBlock& block) {
     row_ = 0;
+    if (failedAfterRows_) {
+        block.finish(failedAfterRows_);
+        ended_ = true;
+        return false;
+    }
     try {
         SQLRETURN rc = buffer_.fetch(statement_);
         if (rc == SQL_NO_DATA) {
@@ -46,12 +73,7 @@ bool RowReader::fetchBlock(RowBlock& block) {
             return true;
         }
         statement_.check(rc, "Das Lesen der nächsten Zeilen ist fehlgeschlagen");
-        for (size_t i = 0; rc == SQL_SUCCESS_WITH_INFO && i < buffer_.rowsFetched(); ++i) {
-            if (buffer_.rowStatus(i) != SQL_ROW_ERROR) continue;
-            rowProblems_ = readDiagnostics(statement_.handle());
-            redact(rowProblems_, statement_.connection().secret);
-            break;
-        }
+        if (rc == SQL_SUCCESS_WITH_INFO) noteProblems();
         // A driver that says success for nothing has nothing more either.
         if (buffer_.rowsFetched() > 0) return true;
         block.finish();

@@ -9,6 +9,7 @@
 #include <sql.h>
 
 #include <cstddef>
+#include <exception>
 #include <stop_token>
 #include <vector>
 
@@ -33,6 +34,7 @@ class RowReader {
 
   private:
     bool fetchBlock(RowBlock& block);
+    void noteProblems();
     void addRow(RowBlock& block);
 
     const Statement& statement_;
@@ -42,6 +44,8 @@ class RowReader {
     // The fetch's diagnostics when a row of it failed: later SQLSetPos and SQLGetData calls
     // would clear them before the reader reaches that row.
     std::vector<DiagnosticRecord> rowProblems_;
+    // An error the last fetch reported beside its rows: the result ends with it after them.
+    std::exception_ptr failedAfterRows_;
 };
 
 }  // namespace odbc
