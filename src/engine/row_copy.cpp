@@ -13,6 +13,7 @@
 #include "engine/sql_names.h"
 #include "engine/value_transfer.h"
 #include "jet/errors.h"
+#include "jet/table_definition.h"
 #include "jet/text.h"
 #include "odbc/error.h"
 
@@ -21,6 +22,7 @@ namespace engine {
 namespace {
 
 constexpr std::u16string_view kIdentityColumn = u"AUTOWERTIDENTITÄT";
+constexpr int kSqlServerVariant = -150;  // SQL_SS_VARIANT
 
 struct NumberOf {
     int64_t operator()(int8_t v) const { return v; }
@@ -99,10 +101,23 @@ void reportField(RunContext& run, const std::u16string& fieldName,
 struct ColumnTarget {
     bool named = false;
     std::u16string fieldName;
-    bool identity = false;                      // the identity column is never written
+    bool identity = false;  // the identity column is never written
+    bool variant = false;   // SQL Server's sql_variant, which arrives as its base value's text
     jet::dao::RecordsetField* field = nullptr;  // nullptr until a lookup found it
     jet::Value value;  // the column's value, its buffers kept from row to row
 };
+
+// FreeTDS cannot tell a sql_variant's base type and hands over the text of its value: for
+// binary data the hex digits, which a binary field would keep as the bytes of that text.
+// A different value must never arrive, so such a field takes no variant.
+void refuseVariantAsBinary(const jet::dao::RecordsetField& field) {
+    const auto type = static_cast<jet::ColumnType>(field.column().typeCode);
+    if (type != jet::ColumnType::Binary && type != jet::ColumnType::OLE) return;
+    throw odbc::Error(
+        "Ein sql_variant-Wert lässt sich nicht in ein Binärfeld übernehmen: der Treiber nennt "
+        "den Grundtyp des Werts nicht, nur seinen Text",
+        "07006");
+}
 
 // One column of the current row into the new record. False when it failed (and was reported).
 bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& target, size_t column,
@@ -110,6 +125,7 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
     if (!to.named) {
         to.fieldName = jet::fromUtf8(source.name(column));
         to.identity = jet::upperCase(to.fieldName) == kIdentityColumn;
+        to.variant = source.column(column).sqlType == kSqlServerVariant;
         to.named = true;
     }
     std::exception_ptr failure;
@@ -120,6 +136,7 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
         if (!text) assignAccessValue(value, to.value);
         if (!to.identity) {
             if (to.field == nullptr) to.field = &target.Fields(to.fieldName);
+            if (to.variant && !odbc::isNull(value)) refuseVariantAsBinary(*to.field);
             if (text)
                 to.field->SetText(*text);
             else

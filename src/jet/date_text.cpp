@@ -88,8 +88,10 @@ std::optional<unsigned> readNumber(TextReader& r, unsigned min, unsigned max,
     return v;
 }
 
+// Three digits too: a number of three digits before a '-' can only be a year, and FreeTDS
+// writes the years 100 to 999 that way ("100-01-01").
 std::optional<CivilDate> readIsoDate(TextReader& r) {
-    auto year = readNumber(r, 4, 4);
+    auto year = readNumber(r, 3, 4);
     if (!year || !r.take(u'-')) return std::nullopt;
     auto month = readNumber(r, 1, 2);
     if (!month || !r.take(u'-')) return std::nullopt;

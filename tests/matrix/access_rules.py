@@ -138,8 +138,18 @@ def text_value(value, size):
     return {"s": text}
 
 
+class Unrepresentable:
+    """A server value no driver of the matrix can hand over as it is: a field problem wherever
+    it goes."""
+
+    def __init__(self, reason):
+        self.reason = reason
+
+
 def expected_field(value, access_type):
     """The dump field the Access field must hold for `value`, or FieldProblem."""
+    if isinstance(value, Unrepresentable):
+        raise FieldProblem(value.reason)
     name, size, scale = parse_access_type(access_type)
     if value is None:
         return {"b": False} if name == "YESNO" else None

@@ -21,6 +21,7 @@ import struct
 import uuid
 from decimal import Decimal
 
+from access_rules import Unrepresentable
 from odbc_config import DRIVER_DIR, dsn_section
 from server_values import F32, SqlTime, SqlTimestamp, read_value
 from table_model import Column, Table
@@ -220,7 +221,6 @@ def _variant_columns():
         "v_dec": {1: "decimal(18,4):-99999999999999.9999", 2: "decimal(18,4):99999999999999.9999"},
         "v_money": {1: "money:-922337203685477.5808", 2: "money:922337203685477.5807"},
         "v_float": {1: "float:1.7976931348623157e308", 2: "float:5e-324"},
-        "v_vb": {1: "varbinary:" + "ff" * 4000, 2: "varbinary:00"},
     }
 
     def value(name, i, default, every):
@@ -251,8 +251,6 @@ def _variant_columns():
           lambda i: value("v_float", i, "float:%r" % (i / 3), 41)),
         c("v_guid", "sql_variant", "GUID", "variant",
           lambda i: _null(i, 43, "uniqueidentifier:" + str(uuid.UUID(bytes=_md5(i))).upper())),
-        c("v_vb", "sql_variant", "LONGBINARY", "variant",
-          lambda i: value("v_vb", i, "varbinary:" + _md5(i)[: 1 + i % 16].hex(), 47)),
     ]
 
 
@@ -293,6 +291,10 @@ def mssql_tables():
         _problem("mx_p10_empty", "nvarchar(20)", "TEXT(20)", "text", lambda i: "Zeile%d" % i, ""),
         _problem("mx_p11_variant", "sql_variant", "LONG", "variant",
                  lambda i: "bigint:%d" % (i * 1000), "bigint:3000000000"),
+        # FreeTDS names no base type: a binary variant would arrive as the text of its hex
+        # digits, so a binary field refuses every variant.
+        _problem("mx_p15_variant_bin", "sql_variant", "LONGBINARY", "variant", lambda i: None,
+                 "varbinary:c4ca"),
         _problem("mx_p12_ntext", "ntext", "TEXT(100)", "text", lambda i: "kurz %d ä€" % i,
                  long_text),
         _problem("mx_p13_money", "money", "DECIMAL(10,4)", "dec", lambda i: _exact("%d.5" % i),
@@ -601,7 +603,8 @@ def _variant(text):
     if base == "uniqueidentifier":
         return uuid.UUID(value)
     if base in ("varbinary", "binary"):
-        return bytes.fromhex(value)
+        # FreeTDS hands a variant over as the text of its value and names no base type.
+        return Unrepresentable("binary sql_variant")
     return value
 
 
