@@ -1,6 +1,8 @@
 #include "ui/failure_report.h"
 
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 namespace ui {
@@ -15,6 +17,34 @@ QString Description(const engine::RunFailure& failure) {
                               static_cast<qsizetype>(failure.description.size()));
 }
 
+// The top-left corner that centres `size` over `area`, shifted as little as needed to lie on
+// `screen`, so a window half outside the screen still gets a box that can be read.
+QPoint CentredPosition(QSize size, const QRect& area, const QRect& screen) {
+    QRect placed(QPoint(), size);
+    placed.moveCenter(area.center());
+    const int maxLeft = std::max(screen.left(), screen.right() + 1 - size.width());
+    const int maxTop = std::max(screen.top(), screen.bottom() + 1 - size.height());
+    return {std::clamp(placed.left(), screen.left(), maxLeft),
+            std::clamp(placed.top(), screen.top(), maxTop)};
+}
+
+// A message box knows its size only once it is shown, after Qt has placed it for the default
+// size of an unshown window (640 x 480), which put it at the screen's top-left corner. This one
+// centres itself over its window when its size is known, before the window system maps it.
+class CentredMessageBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        const QRect screenArea = screen()->availableGeometry();
+        const QWidget* over = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+        move(CentredPosition(frameGeometry().size(),
+                             over != nullptr ? over->frameGeometry() : screenArea, screenArea));
+    }
+};
+
 }  // namespace
 
 QString FailureText(const engine::RunFailure& failure) {
@@ -22,8 +52,8 @@ QString FailureText(const engine::RunFailure& failure) {
 }
 
 void ShowFailureBox(QWidget* parent, const engine::RunFailure& failure) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("SQL - Vantor"), FailureText(failure),
-                    QMessageBox::Ok, parent);
+    CentredMessageBox box(QMessageBox::Critical, QStringLiteral("SQL - Vantor"),
+                          FailureText(failure), QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -7,12 +7,14 @@
 #include "ui/command_line_start.h"
 #include "ui/exit_status.h"
 #include "ui/failure_report.h"
+#include "ui/german_qt_texts.h"
 #include "ui/headless.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {
     ui::ChooseOffscreenWithoutDisplay(argc, argv);
     QApplication application(argc, argv);
+    const ui::GermanQtTexts germanQtTexts;
     // Qt has taken its own options out of the arguments by now.
     const QString argumentText = ui::ArgumentText(QCoreApplication::arguments().mid(1));
     const bool headless = ui::IsHeadless();

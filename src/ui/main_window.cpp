@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <exception>
 
+#include "ui/database_dialog.h"
 #include "ui/exit_status.h"
 #include "ui/failure_report.h"
 #include "ui/progress_scale.h"
@@ -73,15 +74,8 @@ void MainWindow::reportFailure(const engine::RunFailure& failure) {
 }
 
 void MainWindow::browseForDatabase() {
-    QFileDialog dialog(this, QStringLiteral("Access-Dantenbank auswählen"));
-    dialog.setObjectName(QStringLiteral("CommonDialog"));
-    // Qt's own dialog behaves the same on every desktop and without one.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Access (*.mdb)"));
-    const QString current = box(engine::TextBox::Text2)->text();
-    if (!current.isEmpty()) dialog.selectFile(current);
+    QFileDialog dialog(this);
+    PrepareDatabaseDialog(dialog, box(engine::TextBox::Text2)->text());
     if (dialog.exec() != QDialog::Accepted) return;  // cancel keeps Text2
     const QStringList chosen = dialog.selectedFiles();
     if (!chosen.isEmpty())
