@@ -10,13 +10,31 @@
 #include "ui/german_qt_texts.h"
 #include "ui/headless.h"
 #include "ui/main_window.h"
+#include "ui/program_info.h"
+#include "ui/runtime_folder.h"
+
+namespace {
+
+QStringList ArgumentsAsGiven(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // Help and version need neither a display nor Qt's platform.
+    if (const std::optional<int> status = ui::AnswerInfoRequest(ArgumentsAsGiven(argc, argv)))
+        return *status;
+    const ui::RuntimeFolder runtimeFolder;
     ui::ChooseOffscreenWithoutDisplay(argc, argv);
     QApplication application(argc, argv);
     const ui::GermanQtTexts germanQtTexts;
-    // Qt has taken its own options out of the arguments by now.
-    const QString argumentText = ui::ArgumentText(QCoreApplication::arguments().mid(1));
+    // Qt has taken its own options out of the arguments by now ("-platform xcb --help").
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (const std::optional<int> status = ui::AnswerInfoRequest(arguments)) return *status;
+    const QString argumentText = ui::ArgumentText(arguments);
     const bool headless = ui::IsHeadless();
     if (headless && !ui::ParseArgumentText(argumentText)) {
         ui::PrintNoDisplayNotice();

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "ui/argument_text.h"
+#include "ui/program_info.h"
 #include "window_test_support.h"
 
 namespace {
@@ -88,7 +90,7 @@ TEST(LoadWindow, AbortedRunEndsWithNonZeroStatus) {
     EXPECT_EQ(Load("Kunden crm.mdb", RunOutcome::Aborted).status, 2);
 }
 
-// The program as cron starts it: no DISPLAY, no platform asked for.
+// The program as cron starts it: no DISPLAY, no platform asked for, no runtime folder.
 struct Program {
     int status = -1;
     QString out, err;
@@ -97,7 +99,7 @@ struct Program {
 Program RunProgram(const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SQLVANTOR_EXE), arguments);
@@ -116,11 +118,45 @@ TEST(Program, InteractiveStartWithoutDisplaySaysSoAndFails) {
     }
 }
 
-TEST(Program, UnattendedRunWithoutPathDoesNothingAndEnds) {
+TEST(Program, UnattendedRunWithoutPathDoesNothingAndEndsQuietly) {
     // Qt's own options are not part of the argument text: this is "Kunden " with an empty path.
-    const Program program = RunProgram({"-platform", "offscreen", "Kunden", ""});
-    EXPECT_EQ(program.status, 0) << program.err.toStdString();
-    EXPECT_TRUE(program.out.isEmpty()) << program.out.toStdString();
+    for (const QStringList& arguments :
+         {QStringList({"-platform", "offscreen", "Kunden", ""}), QStringList({"Kunden", ""})}) {
+        const Program program = RunProgram(arguments);
+        EXPECT_EQ(program.status, 0);
+        EXPECT_TRUE(program.out.isEmpty()) << program.out.toStdString();
+        // Nothing went wrong, so nothing for cron to mail (Qt's runtime folder notice included).
+        EXPECT_TRUE(program.err.isEmpty()) << program.err.toStdString();
+    }
+}
+
+TEST(Program, HelpAndVersionAnswerWithoutDisplay) {
+    for (const QStringList& arguments : {QStringList({"--help"}), QStringList({"-h"}),
+                                         QStringList({"-platform", "offscreen", "-h"})}) {
+        const Program program = RunProgram(arguments);
+        EXPECT_EQ(program.status, 0) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(program.out.startsWith("Aufruf: sqlvantor [DSN PFAD]\n"))
+            << program.out.toStdString();
+        EXPECT_TRUE(program.out.contains("Exit-Status:"));
+        EXPECT_TRUE(program.err.isEmpty()) << program.err.toStdString();
+    }
+    const Program version = RunProgram({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(
+        QRegularExpression("^sqlvantor \\d+\\.\\d+(\\.\\d+)?\n$").match(version.out).hasMatch())
+        << version.out.toStdString();
+    EXPECT_TRUE(version.err.isEmpty());
+}
+
+TEST(ProgramInfo, OnlyTheWholeArgumentTextAsksForHelpOrVersion) {
+    EXPECT_EQ(ui::InfoAnswer("--help"), ui::UsageText());
+    EXPECT_EQ(ui::InfoAnswer("-h"), ui::UsageText());
+    EXPECT_EQ(ui::InfoAnswer("--version"), ui::VersionText());
+    // Everything else keeps its meaning: a data source named "--help" with a path, one word.
+    for (const char* other :
+         {"--help x.mdb", "-h ", " --version", "--HELP", "-help", "--hilfe", ""})
+        EXPECT_FALSE(ui::InfoAnswer(QString::fromLatin1(other)).has_value()) << other;
+    EXPECT_TRUE(ui::ParseArgumentText("--help x.mdb").has_value());
 }
 
 TEST(Program, FailureGoesToStandardErrorWithItsNumber) {

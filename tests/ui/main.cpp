@@ -8,9 +8,11 @@
 #include <cstdlib>
 
 #include "sqlite_source.h"
+#include "ui/runtime_folder.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const ui::RuntimeFolder runtimeFolder;  // quiet also where the session has none (CI)
     // Qt's file dialog keeps its column widths and folders in the user's settings; the tests
     // start from none and leave none behind.
     const QTemporaryDir settings;
