@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_window.h"
+#include "engine/preset_window.h"
 #include "engine/transfer_run.h"
 #include "jet/dao_database.h"
 #include "jet/database.h"
@@ -28,35 +28,6 @@
 #include "jet/text.h"
 
 namespace {
-
-// The window as the run sees it: the settings from the arguments, every list line printed.
-class PrintingWindow : public engine::RunWindow {
-  public:
-    std::u16string texts[5];
-    engine::ServerOption option = engine::ServerOption::Opt_MS;
-    bool safe = false;
-
-    std::u16string text(engine::TextBox box) const override { return texts[static_cast<int>(box)]; }
-    bool isOptionSet(engine::ServerOption asked) const override { return asked == option; }
-    int checkValue(engine::CheckBox box) const override {
-        return box == engine::CheckBox::Check_Safety && safe ? 1 : 0;
-    }
-    void setText(engine::TextBox box, std::u16string_view value) override {
-        texts[static_cast<int>(box)] = std::u16string(value);
-    }
-    void setCaption(engine::StatusLabel, std::u16string_view) override {}
-    void setProgressMax(engine::ProgressBar, float) override {}
-    void setProgressValue(engine::ProgressBar, float) override {}
-    void addListItem(std::u16string_view line) override {
-        std::cout << jet::toUtf8(std::u16string(line)) << "\n" << std::flush;
-    }
-    void clearList() override {}
-    void setStartEnabled(bool) override {}
-    void setBusy(bool) override {}
-    bool abortRequested() const override { return false; }
-    void clearAbortRequest() override {}
-    void processEvents() override {}
-};
 
 std::string jsonString(std::u16string_view text) {
     std::string out = "\"";
@@ -173,34 +144,34 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    PrintingWindow window;
+    engine::PresetSettings settings;
     std::string dumpFile;
     std::vector<std::string> dumps;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--safe") {
-            window.safe = true;
+            settings.safeMode = true;
             continue;
         }
         if (i + 1 >= argc) return usage();
         const std::string value = argv[++i];
         if (arg == "--dsn") {
-            window.texts[static_cast<int>(engine::TextBox::Text1)] = jet::fromUtf8(value);
+            settings.dataSource = jet::fromUtf8(value);
         } else if (arg == "--mdb") {
-            window.texts[static_cast<int>(engine::TextBox::Text2)] = jet::fromUtf8(value);
+            settings.accessPath = jet::fromUtf8(value);
         } else if (arg == "--table") {
-            window.texts[static_cast<int>(engine::TextBox::Text3)] = jet::fromUtf8(value);
+            settings.singleTable = jet::fromUtf8(value);
         } else if (arg == "--user") {
-            window.texts[static_cast<int>(engine::TextBox::Text4)] = jet::fromUtf8(value);
+            settings.user = jet::fromUtf8(value);
         } else if (arg == "--password") {
-            window.texts[static_cast<int>(engine::TextBox::Text5)] = jet::fromUtf8(value);
+            settings.password = jet::fromUtf8(value);
         } else if (arg == "--kind") {
             if (value == "ms") {
-                window.option = engine::ServerOption::Opt_MS;
+                settings.server = engine::ServerOption::Opt_MS;
             } else if (value == "ora") {
-                window.option = engine::ServerOption::Opt_Ora;
+                settings.server = engine::ServerOption::Opt_Ora;
             } else if (value == "syb") {
-                window.option = engine::ServerOption::OPT_SYB;
+                settings.server = engine::ServerOption::OPT_SYB;
             } else {
                 return usage();
             }
@@ -213,6 +184,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Every list line printed as the run adds it.
+    engine::PresetWindow window(settings, [](std::u16string_view line) {
+        std::cout << jet::toUtf8(std::u16string(line)) << "\n" << std::flush;
+    });
     int status = 0;
     try {
         jet::dao::DBEngine dbEngine;
@@ -228,8 +203,7 @@ int main(int argc, char** argv) {
     if (!dumps.empty()) {
         try {
             std::ofstream out(dumpFile, std::ios::binary);
-            jet::Database db(jet::toUtf8(window.text(engine::TextBox::Text2)),
-                             jet::OpenMode::ReadOnly);
+            jet::Database db(jet::toUtf8(settings.accessPath), jet::OpenMode::ReadOnly);
             for (const std::string& name : dumps) {
                 // A table the run did not leave behind (a staging copy) is left out of the dump,
                 // so the comparison names it and the other tables are still dumped.
