@@ -72,8 +72,8 @@ TEST_F(TransferRunTest, OracleNamesOnlyMatchedTables) {
     EXPECT_EQ(exportTable("Table3"), table3Export());
 }
 
-// Sybase reads through the ODBC cursor library, where rows come in bound columns only.
-TEST_F(TransferRunTest, SybaseReadsThroughTheCursorLibrary) {
+// Sybase asks for client cursors: forward-only, read-only result sets of the driver itself.
+TEST_F(TransferRunTest, SybaseReadsThroughClientCursors) {
     setServer(ServerOption::OPT_SYB);
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(exportTable("Table3"), table3Export());
