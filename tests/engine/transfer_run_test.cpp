@@ -3,6 +3,7 @@
 // safe mode. SQLite lists its tables in the order they were created.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "jet/text.h"
@@ -76,6 +77,30 @@ TEST_F(TransferRunTest, OracleNamesOnlyMatchedTables) {
 TEST_F(TransferRunTest, SybaseReadsThroughClientCursors) {
     setServer(ServerOption::OPT_SYB);
     EXPECT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(exportTable("Table3"), table3Export());
+    EXPECT_EQ(checkTarget(), "");
+}
+
+// A value the driver cannot hand over as a value of its type is a field problem of its row;
+// the row keeps its other fields, the table ends after it, and the next table is copied.
+TEST_F(TransferRunTest, AValueThatCannotBeReadIsAFieldProblemAndTheRunGoesOn) {
+    source("DROP TABLE TABLE3");
+    source("CREATE TABLE Table1 (A VARCHAR(50), G DATE, I BOOLEAN)");
+    source(
+        "INSERT INTO Table1 VALUES ('eins', '2024-01-01', 1), ('zwei', 'kein Datum', 0),"
+        " ('drei', '2024-01-03', 1)");
+    source("CREATE TABLE TABLE3 (b VARCHAR(50))");
+    source("INSERT INTO TABLE3 VALUES ('Müller'), (NULL), ('Öl & Straße')");
+    EXPECT_EQ(run(), RunOutcome::Completed);
+
+    const Lines problem{u"\t!! Problem mit Feld: [G] :", u"\t\t„kein Datum“ ist kein Datum",
+                        u"*!*!* Bearbeitung der Tabelle abgebrochen !*!*!"};
+    EXPECT_NE(std::search(window.list.begin(), window.list.end(), problem.begin(), problem.end()),
+              window.list.end());
+    const std::string table1 = exportTable("Table1");
+    EXPECT_NE(table1.find("\"eins\""), std::string::npos) << table1;
+    EXPECT_NE(table1.find("\"zwei\""), std::string::npos) << "the row stays: " << table1;
+    EXPECT_EQ(table1.find("\"drei\""), std::string::npos) << "nothing after it: " << table1;
     EXPECT_EQ(exportTable("Table3"), table3Export());
     EXPECT_EQ(checkTarget(), "");
 }
