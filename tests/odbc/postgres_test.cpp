@@ -203,7 +203,9 @@ TEST_F(PostgresTest, NamesAndTableList) {
     std::vector<std::string> names;
     for (size_t i = 0; i < tables.count(); ++i) {
         names.push_back(tables.item(i).name());
-        if (names.back() == "pg_Größe") EXPECT_EQ(tables.item(i).schema(), "public");
+        if (names.back() == "pg_Größe") {
+            EXPECT_EQ(tables.item(i).schema(), "public");
+        }
     }
     EXPECT_NE(std::find(names.begin(), names.end(), "pg_Größe"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "pg_sicht"), names.end()) << "views too";
