@@ -107,7 +107,7 @@ TEST_F(SqliteTest, RowArraysCarryManyRowsAcrossFetchBoundaries) {
         if (expected % 7 == 0) {
             ASSERT_TRUE(odbc::isNull(rs.value(1))) << expected;
         } else {
-            ASSERT_EQ(rs.value(1), Value(expected / 2.0));
+            ASSERT_EQ(rs.value(1), Value(static_cast<double>(expected) / 2.0));
         }
     }
     EXPECT_EQ(expected, 2501);
