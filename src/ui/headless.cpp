@@ -47,7 +47,7 @@ void PrintActivityLine(const QString& line) {
 void PrintNoDisplayNotice() {
     std::fputs(
         "sqlvantor: Keine Anzeige verfügbar (DISPLAY ist nicht gesetzt). Ohne Anzeige ist nur "
-        "der unbeaufsichtigte Lauf möglich: sqlvantor DSN PFAD\n",
+        "der unbeaufsichtigte Lauf möglich: sqlvantor DSN PFAD (mehr: sqlvantor --help)\n",
         stderr);
 }
 
