@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "odbc/ascii_case.h"
 #include "odbc/cell_format.h"
 #include "odbc/cursor_settings.h"
 #include "odbc/error.h"
@@ -32,12 +33,6 @@ FetchAbilities abilitiesOf(const ConnectionState& connection) {
             .getDataAnyColumn = (bits & SQL_GD_ANY_COLUMN) != 0,
             .getDataBound = proven.getDataOnBoundColumns && (bits & SQL_GD_BOUND) != 0,
             .getDataBlock = proven.getDataInRowArrays && (bits & SQL_GD_BLOCK) != 0};
-}
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // Executes `sql`. A keyset or dynamic cursor the driver cannot build for this statement is no

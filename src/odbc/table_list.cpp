@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "odbc/ascii_case.h"
 #include "odbc/connection_state.h"
 #include "odbc/error.h"
 #include "odbc/statement.h"
@@ -28,12 +29,6 @@ constexpr size_t kNameBytes = 4096;
 // SQL Server's sys and INFORMATION_SCHEMA views, PostgreSQL's catalogs, MariaDB's databases.
 constexpr std::array<std::string_view, 6> kSystemSchemas = {
     "information_schema", "sys", "pg_catalog", "pg_toast", "mysql", "performance_schema"};
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 bool isSystemSchema(std::string_view name) {
     return std::any_of(
