@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 namespace bench {
 

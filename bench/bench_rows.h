@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jet/value.h"
+#include "jet/base/value.h"
 
 namespace bench {
 

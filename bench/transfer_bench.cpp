@@ -11,8 +11,8 @@
 #include "bench/measure.h"
 #include "engine/preset_window.h"
 #include "engine/transfer_run.h"
-#include "jet/dao_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "bench/bench_rows.h"
 #include "bench/measure.h"
-#include "jet/dao_database.h"
-#include "jet/errors.h"
+#include "jet/base/errors.h"
+#include "jet/dao/dao_database.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 namespace engine {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 namespace engine {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 namespace engine {
 

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "engine/cp1252.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 namespace engine {
 

@@ -12,9 +12,9 @@
 #include "engine/speed_text.h"
 #include "engine/sql_names.h"
 #include "engine/value_transfer.h"
-#include "jet/errors.h"
-#include "jet/table_definition.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
+#include "jet/table/table_definition.h"
 #include "odbc/error.h"
 
 namespace engine {

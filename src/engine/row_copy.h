@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/run_context.h"
-#include "jet/dao_database.h"
+#include "jet/dao/dao_database.h"
 #include "odbc/connection.h"
 
 namespace engine {

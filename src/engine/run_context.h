@@ -5,7 +5,7 @@
 #include "engine/activity_log.h"
 #include "engine/clock.h"
 #include "engine/run_window.h"
-#include "jet/value_locale.h"
+#include "jet/base/value_locale.h"
 
 namespace jet::dao {
 class DBEngine;

@@ -1,8 +1,8 @@
 #include "engine/run_failure.h"
 
 #include "engine/log_file.h"
-#include "jet/errors.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
 #include "odbc/error.h"
 
 namespace engine {

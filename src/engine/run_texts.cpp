@@ -1,6 +1,6 @@
 #include "engine/run_texts.h"
 
-#include "jet/number_text.h"
+#include "jet/base/number_text.h"
 
 namespace engine {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/clock.h"
-#include "jet/value_locale.h"
+#include "jet/base/value_locale.h"
 
 namespace engine {
 

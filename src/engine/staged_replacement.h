@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "engine/run_context.h"
-#include "jet/dao_database.h"
+#include "jet/dao/dao_database.h"
 
 namespace engine {
 

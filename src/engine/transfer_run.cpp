@@ -12,8 +12,8 @@
 #include "engine/run_texts.h"
 #include "engine/staged_replacement.h"
 #include "engine/target_preparation.h"
-#include "jet/dao_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 #include "odbc/environment.h"
 
 namespace engine {

@@ -8,6 +8,7 @@
 
 #include "engine/clock.h"
 #include "engine/crm_tables.h"
+#include "engine/run_failure.h"
 #include "engine/run_window.h"
 
 namespace jet::dao {
@@ -19,16 +20,6 @@ namespace engine {
 enum class RunOutcome {
     Completed,  // every selected table was handled
     Aborted,    // a close request stopped it; the abort line was written
-};
-
-// A failure the run does not catch. When it is thrown the failure's number and description
-// are already a line in the list and the log file ("Fehler 3011: ..."), the Access database is
-// closed (every page written, the lock released), the connections and the log file too, and
-// the busy flag is cleared (Start stays disabled); the window shows it and ends the program.
-// Nothing done before it is undone.
-struct RunFailure {
-    int32_t number = 0;
-    std::u16string description;
 };
 
 // Performs one run with the window's current settings. `crmTables` is the window's CRM table

@@ -3,8 +3,8 @@
 #include <limits>
 #include <type_traits>
 
-#include "jet/exact_number.h"
-#include "jet/text.h"
+#include "jet/base/exact_number.h"
+#include "jet/base/text.h"
 
 namespace engine {
 

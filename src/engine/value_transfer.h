@@ -1,7 +1,7 @@
 // A server column's value as the Access field receives it: the variant RDO hands to DAO.
 #pragma once
 
-#include "jet/value.h"
+#include "jet/base/value.h"
 #include "odbc/value.h"
 
 namespace engine {

@@ -11,7 +11,13 @@
 
 namespace odbc {
 
-Connection::Connection(std::shared_ptr<ConnectionState> state) : state_(std::move(state)) {}
+Connection::Connection(std::shared_ptr<ConnectionState> state) : state_(std::move(state)) {
+    if (state_->driver == KnownDriver::FreeTds) {
+        // FreeTDS sets no text size, and Sybase servers then cut text and image values at
+        // their default (32 KB) without a word: a value must never arrive shortened.
+        Statement(state_).execute("SET TEXTSIZE 2147483647");
+    }
+}
 Connection::~Connection() = default;
 Connection::Connection(Connection&&) noexcept = default;
 Connection& Connection::operator=(Connection&&) noexcept = default;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "odbc/diagnostics.h"
-#include "odbc/statement.h"
 
 namespace odbc {
 namespace {
@@ -118,11 +117,6 @@ std::shared_ptr<ConnectionState> logOnTo(std::shared_ptr<const Handle> environme
     connectTo(*state, logOn);
     if (logOn.readOnly) setReadOnly(*state);
     readDriverFacts(*state);
-    if (state->driver == KnownDriver::FreeTds) {
-        // FreeTDS sets no text size, and Sybase servers then cut text and image values at
-        // their default (32 KB) without a word: a value must never arrive shortened.
-        Statement(state).execute("SET TEXTSIZE 2147483647");
-    }
     return state;
 }
 

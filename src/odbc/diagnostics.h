@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "odbc/diagnostic_records.h"
 #include "odbc/error.h"
 #include "odbc/handle.h"
 
 namespace odbc {
 
 // All diagnostic records of `handle`, in the driver's order.
-std::vector<DiagnosticRecord> readDiagnostics(SQLSMALLINT type, SQLHANDLE handle);
 inline std::vector<DiagnosticRecord> readDiagnostics(const Handle& handle) {
     return readDiagnostics(handle.type(), handle.get());
 }

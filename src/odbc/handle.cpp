@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "odbc/diagnostics.h"
+#include "odbc/diagnostic_records.h"
 
 namespace odbc {
 

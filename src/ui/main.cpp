@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "engine/transfer_run.h"
-#include "jet/dao_database.h"
+#include "jet/dao/dao_database.h"
 #include "ui/argument_text.h"
 #include "ui/command_line_start.h"
 #include "ui/exit_status.h"

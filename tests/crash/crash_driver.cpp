@@ -10,8 +10,8 @@
 #include "engine/crm_tables.h"
 #include "engine/preset_window.h"
 #include "engine/transfer_run.h"
-#include "jet/dao_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

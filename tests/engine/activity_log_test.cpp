@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fake_window.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "temp_folder.h"
 
 namespace engine_test {

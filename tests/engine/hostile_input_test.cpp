@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "transfer_fixture.h"
 
 namespace engine_test {

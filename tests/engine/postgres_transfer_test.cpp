@@ -3,7 +3,7 @@
 // test processes use the same server, so each run is limited to one table by the filter.
 #include <gtest/gtest.h>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "odbc/environment.h"
 #include "test_sources.h"
 #include "transfer_fixture.h"

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "jet/errors.h"
-#include "jet/page_file.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
+#include "jet/page/page_file.h"
 #include "test_sources.h"
 #include "transfer_fixture.h"
 

@@ -2,8 +2,8 @@
 // the log file, the Access file closed and consistent, then RunFailure for the window.
 #include <gtest/gtest.h>
 
-#include "jet/errors.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
 #include "transfer_fixture.h"
 
 namespace engine_test {

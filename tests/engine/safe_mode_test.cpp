@@ -3,7 +3,7 @@
 // These need the Jet engine's structure changes; until it has them the tests skip.
 #include <gtest/gtest.h>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "transfer_fixture.h"
 
 namespace engine_test {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "odbc/environment.h"
 #include "test_sources.h"
 

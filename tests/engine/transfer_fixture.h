@@ -14,7 +14,7 @@
 #include "engine/crm_tables.h"
 #include "engine/transfer_run.h"
 #include "fake_window.h"
-#include "jet/dao_database.h"
+#include "jet/dao/dao_database.h"
 #include "odbc/connection.h"
 #include "temp_folder.h"
 

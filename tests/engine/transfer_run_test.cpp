@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "transfer_fixture.h"
 
 namespace engine_test {

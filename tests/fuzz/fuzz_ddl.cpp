@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "jet/ddl_parser.h"
-#include "jet/errors.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
+#include "jet/dao/ddl_parser.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "jet/check.h"
-#include "jet/database.h"
-#include "jet/errors.h"
+#include "jet/base/errors.h"
+#include "jet/catalog/database.h"
+#include "jet/check/check.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 
 #include "engine/preset_window.h"
 #include "engine/transfer_run.h"
-#include "jet/dao_database.h"
-#include "jet/database.h"
-#include "jet/errors.h"
-#include "jet/text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
+#include "jet/catalog/database.h"
+#include "jet/dao/dao_database.h"
 
 namespace {
 

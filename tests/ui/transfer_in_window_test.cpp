@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "engine/transfer_run.h"
-#include "jet/dao_database.h"
+#include "jet/dao/dao_database.h"
 #include "sqlite_source.h"
 #include "window_test_support.h"
 

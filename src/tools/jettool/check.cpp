@@ -1,9 +1,9 @@
-#include "jet/check.h"
+#include "jet/check/check.h"
 
 #include <iostream>
 #include <ostream>
 
-#include "jet/database.h"
+#include "jet/catalog/database.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {

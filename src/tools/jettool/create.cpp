@@ -8,11 +8,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "jet/blank_database.h"
-#include "jet/dao_database.h"
-#include "jet/ddl_parser.h"
-#include "jet/table_creator.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
+#include "jet/dao/ddl_parser.h"
+#include "jet/dao/table_creator.h"
+#include "jet/ddl/blank_database.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {

@@ -2,8 +2,8 @@
 // quoted with inner quotes doubled; numbers and booleans (1/0) bare; binary as hex; NULL empty.
 #include <ostream>
 
-#include "jet/database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/catalog/database.h"
 #include "tools/jettool/command.h"
 #include "tools/jettool/value_text.h"
 

@@ -6,8 +6,8 @@
 #include <iostream>
 #include <ostream>
 
-#include "jet/dao_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 #include "tools/jettool/command.h"
 #include "tools/jettool/csv_reader.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/errors.h"
+#include "jet/base/errors.h"
 #include "tools/jettool/command.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tools/jettool/property_text.h"
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "tools/jettool/value_text.h"
 
 namespace jettool {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "jet/properties.h"
+#include "jet/catalog/properties.h"
 
 namespace jettool {
 

@@ -2,8 +2,8 @@
 // would, and says whether there was one.
 #include <iostream>
 
-#include "jet/journal.h"
-#include "jet/page_file.h"
+#include "jet/page/journal.h"
+#include "jet/page/page_file.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {

@@ -2,8 +2,8 @@
 #include <iostream>
 #include <ostream>
 
-#include "jet/dao_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {

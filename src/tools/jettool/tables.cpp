@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "jet/database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/catalog/database.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {

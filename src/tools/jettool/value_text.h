@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "jet/table_definition.h"
-#include "jet/value.h"
+#include "jet/base/value.h"
+#include "jet/table/table_definition.h"
 
 namespace jettool {
 

@@ -1,0 +1,293 @@
+#include "jet/ddl/blank_database.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "jet/base/errors.h"
+#include "jet/catalog/catalog.h"
+#include "jet/catalog/property_writer.h"
+#include "jet/catalog/system_table_layout.h"
+#include "jet/index/index_page_image.h"
+#include "jet/index/table_inserter.h"
+#include "jet/page/header_writer.h"
+#include "jet/page/page_allocator.h"
+#include "jet/page/page_file.h"
+#include "jet/page/usage_map.h"
+#include "jet/page/usage_map_writer.h"
+#include "jet/table/data_page_writer.h"
+#include "jet/table/table_definition_writer.h"
+
+namespace jet {
+
+namespace {
+
+// Catalog ids Jet gives its containers and the database object.
+constexpr int32_t kContainersParent = 0x0F000000;
+using catalog_layout::kTablesContainer;
+constexpr int32_t kDatabasesContainer = 0x0F000002;
+using catalog_layout::kRelationshipsContainer;
+constexpr int32_t kDatabaseObject = 0x10000000;
+constexpr int32_t kSystemObject = int32_t(0x80000000u);
+constexpr int16_t kTypeTable = 1;
+constexpr int16_t kTypeDatabase = 2;
+constexpr int16_t kTypeContainer = 3;
+
+// Row sizes of a new file's global usage map (page 1): an inline map of 64 bitmap bytes, and a
+// second row of the same size that Jet keeps all zero.
+constexpr size_t kMapRowSize = 69;
+constexpr uint32_t kGlobalMapPage = 1;
+
+// Security ids of Access's default workgroup: Jet's engine account (owner of the system
+// objects), the Admin user (owner of everything made in the file), the Users and Admins
+// groups and the "creator" placeholder that inheritable permissions name.
+const Bytes& sidEngine() {
+    static const Bytes b{0xA7, 0x31};
+    return b;
+}
+const Bytes& sidAdmin() {
+    static const Bytes b{0xA6, 0x33};
+    return b;
+}
+const Bytes& sidUsers() {
+    static const Bytes b{0xA7, 0x33};
+    return b;
+}
+const Bytes& sidCreator() {
+    static const Bytes b{0xA7, 0x36};
+    return b;
+}
+const Bytes& sidAdmins() {
+    static const Bytes b{
+        0xA4, 0xF7, 0x46, 0x67, 0xE1, 0x71, 0x67, 0xEE, 0xD7, 0xB1, 0x0F, 0x8F, 0xFE, 0xEF, 0x76,
+        0xFF, 0xAA, 0xE3, 0x66, 0x51, 0x05, 0xBD, 0xD2, 0x9D, 0x4D, 0x4B, 0x39, 0x52, 0xD9, 0xFB,
+        0x9A, 0x07, 0x66, 0x0C, 0x5B, 0xD2, 0xD8, 0x7D, 0xDD, 0xB3, 0x1E, 0x65, 0x90, 0x19, 0x00,
+        0x94, 0x89, 0xC2, 0x3C, 0x25, 0x6A, 0xCF, 0xDB, 0x34, 0x9A, 0x57, 0xAF, 0x50, 0xC5, 0x14,
+        0x9A, 0x98, 0x30, 0xE6, 0x2C, 0x35, 0x55, 0x3F, 0x0E, 0x95, 0xCF, 0xB6, 0xEC, 0xB5, 0x70,
+        0xB2, 0xF0, 0xA9, 0x9B, 0x1C, 0xDB, 0xCE, 0x60, 0x74, 0x7B, 0x7B, 0x13, 0xCF, 0x1D, 0xAF,
+        0xC3, 0xD6, 0x18, 0x5F, 0x9C, 0x5B, 0xE4, 0xE8, 0x7E, 0x37, 0xED, 0xB3};
+    return b;
+}
+
+struct CatalogObject {
+    int32_t id;
+    int32_t parentId;
+    const char16_t* name;
+    int16_t type;
+    int32_t flags;
+    const Bytes* owner;
+};
+
+struct Permission {
+    int32_t objectId;
+    const Bytes* sid;
+    int32_t acm;  // access mask
+    bool inheritable;
+};
+
+// The objects of a new file in the order Access stores them. Access's containers carry
+// synthetic ids counting up from 0x80000000.
+std::vector<CatalogObject> catalogObjects() {
+    const int32_t sys = kSystemObject;
+    return {
+        {kTablesContainer, kContainersParent, u"Tables", kTypeContainer, sys, &sidEngine()},
+        {kDatabasesContainer, kContainersParent, u"Databases", kTypeContainer, sys, &sidEngine()},
+        {kRelationshipsContainer, kContainersParent, u"Relationships", kTypeContainer, sys,
+         &sidEngine()},
+        {kDatabaseObject, kDatabasesContainer, u"MSysDb", kTypeDatabase, sys, &sidAdmin()},
+        {2, kTablesContainer, u"MSysObjects", kTypeTable, sys, &sidEngine()},
+        {3, kTablesContainer, u"MSysACEs", kTypeTable, sys, &sidEngine()},
+        {4, kTablesContainer, u"MSysQueries", kTypeTable, sys, &sidEngine()},
+        {5, kTablesContainer, u"MSysRelationships", kTypeTable, sys, &sidEngine()},
+        {sys + 0, kContainersParent, u"DataAccessPages", kTypeContainer, 0, &sidAdmin()},
+        {sys + 1, kContainersParent, u"Forms", kTypeContainer, 0, &sidAdmin()},
+        {sys + 2, kContainersParent, u"Modules", kTypeContainer, 0, &sidAdmin()},
+        {sys + 3, kContainersParent, u"Reports", kTypeContainer, 0, &sidAdmin()},
+        {sys + 4, kContainersParent, u"Scripts", kTypeContainer, 0, &sidAdmin()},
+        {sys + 5, kContainersParent, u"SysRel", kTypeContainer, 0, &sidAdmin()},
+    };
+}
+
+// The permissions Access 2000 grants in a new file. Containers pass theirs on to new objects
+// (inheritable rows); the system tables are read-only to everyone but the engine.
+std::vector<Permission> permissions() {
+    std::vector<Permission> out;
+    const int32_t full = 0xFFFFF;
+    for (int32_t i = 0; i < 6; ++i)
+        for (const Bytes* sid : {&sidUsers(), &sidAdmins(), &sidAdmin(), &sidCreator()})
+            out.push_back({kSystemObject + i, sid, full, true});
+    const Permission fixed[] = {
+        {kDatabasesContainer, &sidAdmin(), 0x60000, false},
+        {kRelationshipsContainer, &sidCreator(), 0xF00FE, true},
+        {kRelationshipsContainer, &sidAdmin(), 0x60001, false},
+        {kRelationshipsContainer, &sidAdmins(), full, true},
+        {kRelationshipsContainer, &sidUsers(), full, true},
+        {kTablesContainer, &sidCreator(), 0xF00FE, true},
+        {kTablesContainer, &sidAdmin(), 0xFFEFF, true},
+        {kTablesContainer, &sidAdmins(), 0xFFEFF, true},
+        {kTablesContainer, &sidUsers(), 0xFFEFF, true},
+        {kDatabaseObject, &sidAdmin(), 0x6000E, false},
+        {kDatabaseObject, &sidUsers(), 0x0000E, false},
+        {kDatabaseObject, &sidAdmins(), 0x6000E, false},
+        {2, &sidAdmin(), 0x60000, false},
+        {2, &sidAdmins(), 0x60054, false},
+        {2, &sidUsers(), 0x00014, false},
+        {3, &sidAdmin(), 0x60000, false},
+        {3, &sidAdmins(), 0x60054, false},
+        {4, &sidAdmin(), 0x60000, false},
+        {4, &sidAdmins(), 0x60014, false},
+        {4, &sidUsers(), 0x00014, false},
+        {5, &sidAdmin(), 0xE0000, false},
+        {5, &sidAdmins(), 0x60014, false},
+        {5, &sidUsers(), 0x00014, false},
+    };
+    out.insert(out.end(), std::begin(fixed), std::end(fixed));
+    return out;
+}
+
+// MSysDb's properties: the Access version that made the file (2000: "08.50") and its build.
+Bytes databaseProperties() {
+    PropertySet set;
+    PropertyBlock& block = objectBlock(set);
+    setProperty(block, makeProperty(u"AccessVersion", std::u16string(u"08.50"),
+                                    property_type::kText, false));
+    setProperty(block, makeProperty(u"Build", int32_t{6620}, property_type::kLong, false));
+    return writePropertyBlob(set);
+}
+
+// Page 1: the global usage map, every page from 2 on free.
+std::vector<uint8_t> globalMapPage() {
+    std::vector<uint8_t> page(kPageSize, 0);
+    formatDataPage(page.data(), kGlobalMapPage);
+    AddedRow map = addRow(page.data(), kMapRowSize);
+    std::memset(map.bytes + usage_map_layout::kInlineBitmap, 0xFF,
+                kMapRowSize - usage_map_layout::kInlineBitmap);
+    map.bytes[usage_map_layout::kInlineBitmap] = 0xFC;  // pages 0 and 1 are in use
+    addRow(page.data(), kMapRowSize);
+    return page;
+}
+
+// Creates the file with pages 0 and 1; refuses to replace anything.
+void writeFirstPages(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        int err = errno;
+        if (err == EEXIST)
+            throw Error(ErrorCode::DatabaseExists,
+                        "Die Datenbank '" + path + "' ist bereits vorhanden.");
+        if (err == EACCES || err == EPERM || err == EROFS)
+            throw Error(ErrorCode::FileAccessDenied, "Die Datenbank '" + path +
+                                                         "' kann nicht angelegt werden: "
+                                                         "Zugriff verweigert.");
+        throw Error(
+            ErrorCode::IoFailure,
+            "Die Datenbank '" + path + "' kann nicht angelegt werden: " + std::strerror(err) + ".");
+    }
+    NewHeader header;
+    header.creationDate = jetDateNow();
+    // Access gives every file a different word here; the clock serves as well as anything.
+    header.serial = static_cast<uint32_t>(header.creationDate * 86400.0) & 0x7FFF;
+    std::vector<uint8_t> bytes = encodeHeaderPage(header);
+    std::vector<uint8_t> map = globalMapPage();
+    bytes.insert(bytes.end(), map.begin(), map.end());
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    int err = errno;
+    ::close(fd);
+    if (written != ssize_t(bytes.size()))
+        throw Error(ErrorCode::IoFailure, "Schreiben der Datei '" + path +
+                                              "' ist fehlgeschlagen: " + std::strerror(err) + ".");
+}
+
+// The system tables' pages: definitions, their map rows, empty index roots.
+std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& allocator) {
+    const uint32_t first = allocator.allocate();
+    for (uint32_t i = 1; i < kSystemTablePages; ++i)
+        if (allocator.allocate() != first + i)
+            throw Error(ErrorCode::DatabaseCorrupt, "Neue Datenbank: Seiten nicht fortlaufend.");
+    std::vector<TableDefinition> tables = systemTableDefinitions(first);
+
+    uint8_t* holder = file.writablePage(first + kSystemTableCount);
+    formatDataPage(holder, 0);
+    for (uint32_t r = 0; r < kSystemTableMapRows; ++r) addRow(holder, kMapRowSize);
+
+    for (TableDefinition& t : tables) {
+        for (const RealIndexDef& index : t.realIndexes) {
+            IndexPageHeader header;
+            header.leaf = true;
+            header.tablePage = t.firstPage;
+            writeIndexPage(file.writablePage(index.rootPage), header, EntryList(true), 0, 0, 0);
+            addPageToMap(file, allocator, index.usageMap, index.rootPage);
+        }
+        writeTableDefinition(file, allocator, t);
+    }
+    return tables;
+}
+
+// A row by column name, for the catalog tables.
+class RowValues {
+  public:
+    explicit RowValues(const TableDefinition& t) : table_(t), values_(t.maxColumns) {}
+    RowValues& set(std::u16string_view column, Value v) {
+        for (const ColumnDef& c : table_.columns)
+            if (c.name == column) values_.at(c.number) = std::move(v);
+        return *this;
+    }
+    std::span<const Value> values() const { return values_; }
+
+  private:
+    const TableDefinition& table_;
+    std::vector<Value> values_;
+};
+
+void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables) {
+    const DateTime now{jetDateNow()};
+    TableInserter objects(file, allocator, tables[0]);
+    for (const CatalogObject& o : catalogObjects()) {
+        RowValues row(tables[0]);
+        row.set(u"Id", o.id)
+            .set(u"ParentId", o.parentId)
+            .set(u"Name", std::u16string(o.name))
+            .set(u"Type", o.type)
+            .set(u"DateCreate", now)
+            .set(u"DateUpdate", now)
+            .set(u"Owner", *o.owner)
+            .set(u"Flags", o.flags);
+        if (o.id == kDatabaseObject) row.set(u"LvProp", databaseProperties());
+        objects.insert(row.values());
+    }
+    objects.writeCounts();
+
+    TableInserter aces(file, allocator, tables[1]);
+    for (const Permission& p : permissions()) {
+        RowValues row(tables[1]);
+        row.set(u"ObjectId", p.objectId)
+            .set(u"SID", *p.sid)
+            .set(u"ACM", p.acm)
+            .set(u"FInheritable", p.inheritable);
+        aces.insert(row.values());
+    }
+    aces.writeCounts();
+}
+
+}  // namespace
+
+void createBlankDatabase(const std::string& path) {
+    writeFirstPages(path);
+    try {
+        PageFile file(path, OpenMode::Exclusive);
+        PageAllocator allocator(file);
+        std::vector<TableDefinition> tables = writeSystemTables(file, allocator);
+        writeCatalog(file, allocator, tables);
+        file.flush();
+        file.sync();
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        throw;
+    }
+}
+
+}  // namespace jet

@@ -1,0 +1,213 @@
+#include "jet/index/index_key.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <string>
+
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
+#include "jet/index/index_key_format.h"
+#include "jet/table/index_value_conversion.h"
+
+namespace jet {
+namespace {
+
+using index_key_format::nullByte;
+using index_key_format::startByte;
+
+namespace key_byte {
+// Booleans sort true first: true takes the low byte ascending, the high byte descending.
+inline constexpr uint8_t kBooleanLow = 0x00;
+inline constexpr uint8_t kBooleanHigh = 0xFF;
+// Binary and GUID values go in segments of 8 bytes, each closed by a length byte; a full
+// segment with more to come says "more" instead of its length.
+inline constexpr size_t kSegmentSize = 8;
+inline constexpr uint8_t kSegmentMore = 9;
+// Legacy decimal keys: a sign byte of its own, then the 16-byte magnitude big-endian.
+inline constexpr uint8_t kDecimalNegativeStored = 0x80;
+inline constexpr uint8_t kDecimalNegativeKey = 0x00;
+inline constexpr uint8_t kDecimalPositiveKey = 0xFF;
+}  // namespace key_byte
+
+// The sort order Jet 4 writes for text: LCID 1033 (English), version 0. An LCID of 0 means
+// the database default, which is the same order.
+inline constexpr uint16_t kGeneralLegacyLcid = 1033;
+inline constexpr uint8_t kGeneralLegacyVersion = 0;
+// Bytes reserved for a key up front: numbers and short texts fit.
+inline constexpr size_t kKeyReserve = 64;
+
+void invertFrom(std::vector<uint8_t>& out, size_t start) {
+    for (size_t i = start; i < out.size(); ++i) out[i] = static_cast<uint8_t>(~out[i]);
+}
+
+void appendBigEndian(std::vector<uint8_t>& out, uint64_t bits, size_t bytes) {
+    for (size_t i = bytes; i-- > 0;) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+}
+
+// Two's complement integers: flipping the sign bit makes unsigned byte order numeric order.
+void appendInteger(std::vector<uint8_t>& out, int64_t value, size_t bytes, bool ascending) {
+    const uint64_t signBit = uint64_t{1} << (8 * bytes - 1);
+    const size_t start = out.size();
+    appendBigEndian(out, static_cast<uint64_t>(value) ^ signBit, bytes);
+    if (!ascending) invertFrom(out, start);
+}
+
+// IEEE numbers: a set sign bit (negative, including -0) inverts everything, else only the sign
+// bit flips.
+void appendFloating(std::vector<uint8_t>& out, uint64_t bits, size_t bytes, bool ascending) {
+    const uint64_t signBit = uint64_t{1} << (8 * bytes - 1);
+    const uint64_t mask = bytes == 8 ? ~uint64_t{0} : (signBit << 1) - 1;
+    bits = (bits & signBit) ? (~bits & mask) : (bits ^ signBit);
+    const size_t start = out.size();
+    appendBigEndian(out, bits, bytes);
+    if (!ascending) invertFrom(out, start);
+}
+
+void appendBoolean(std::vector<uint8_t>& out, bool value, bool ascending) {
+    out.push_back(value == ascending ? key_byte::kBooleanLow : key_byte::kBooleanHigh);
+}
+
+// Descending inverts the data and the final length byte, but not the "more" bytes between.
+void appendSegmented(std::vector<uint8_t>& out, std::span<const uint8_t> data, bool ascending) {
+    for (size_t pos = 0; pos < data.size(); pos += key_byte::kSegmentSize) {
+        const size_t length = std::min(key_byte::kSegmentSize, data.size() - pos);
+        const bool last = pos + length == data.size();
+        const size_t start = out.size();
+        out.insert(out.end(), data.begin() + pos, data.begin() + pos + length);
+        out.resize(start + key_byte::kSegmentSize, 0);
+        if (!last) {
+            if (!ascending) invertFrom(out, start);
+            out.push_back(key_byte::kSegmentMore);
+            continue;
+        }
+        out.push_back(static_cast<uint8_t>(length));
+        if (!ascending) invertFrom(out, start);
+    }
+}
+
+// Jet 4 keeps Access's old decimal rule, which orders descending keys wrongly (negative
+// values first): the sign byte is overwritten after the optional inversion.
+void appendLegacyDecimal(std::vector<uint8_t>& out, const Decimal& value, bool ascending) {
+    const bool negative = value.negative && (value.high != 0 || value.low != 0);
+    const size_t start = out.size();
+    out.push_back(negative ? key_byte::kDecimalNegativeStored : 0);
+    appendBigEndian(out, value.high, sizeof value.high);
+    appendBigEndian(out, value.low, sizeof value.low);
+    if (negative == ascending) invertFrom(out, start);
+    out[start] = negative ? key_byte::kDecimalNegativeKey : key_byte::kDecimalPositiveKey;
+}
+
+bool isGeneralLegacy(const ColumnDef& column) {
+    return (column.sortLcid == kGeneralLegacyLcid || column.sortLcid == 0) &&
+           column.sortVersion == kGeneralLegacyVersion;
+}
+
+[[noreturn]] void throwNotIndexable(const ColumnDef& column, const std::string& why) {
+    throw Error(ErrorCode::UnsupportedFormat,
+                "Für die Spalte „" + toUtf8(column.name) +
+                    "“ kann kein Indexschlüssel gebildet werden: " + why + ".");
+}
+
+void appendText(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
+                bool ascending) {
+    if (!isGeneralLegacy(column)) {
+        throwNotIndexable(column, "die Sortierreihenfolge (LCID " +
+                                      std::to_string(column.sortLcid) + ") wird nicht unterstützt");
+    }
+    if (auto* text = std::get_if<std::u16string>(&value))
+        return appendTextKey(out, *text, ascending);
+    appendTextKey(out, textValue(column, value), ascending);
+}
+
+// The value bytes after the start flag, for the types other than Boolean and text.
+void appendNonNull(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
+                   bool ascending) {
+    switch (column.type()) {
+        case ColumnType::Byte: {
+            out.push_back(static_cast<uint8_t>(integerValue(column, value, 0, UINT8_MAX)));
+            if (!ascending) invertFrom(out, out.size() - 1);
+            return;
+        }
+        case ColumnType::Integer:
+            return appendInteger(out, integerValue(column, value, INT16_MIN, INT16_MAX), 2,
+                                 ascending);
+        case ColumnType::Long:
+            return appendInteger(out, integerValue(column, value, INT32_MIN, INT32_MAX), 4,
+                                 ascending);
+        case ColumnType::Currency:
+            return appendInteger(out, currencyValue(column, value).units, 8, ascending);
+        case ColumnType::Single:
+            return appendFloating(out, std::bit_cast<uint32_t>(singleValue(column, value)), 4,
+                                  ascending);
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return appendFloating(out, std::bit_cast<uint64_t>(doubleValue(column, value)), 8,
+                                  ascending);
+        case ColumnType::Guid: {
+            const Guid guid = guidValue(column, value);
+            return appendSegmented(out, guid.bytes, ascending);
+        }
+        case ColumnType::Binary: {
+            if (auto* bytes = std::get_if<Bytes>(&value))
+                return appendSegmented(out, *bytes, ascending);
+            return appendSegmented(out, binaryValue(column, value), ascending);
+        }
+        case ColumnType::Decimal:
+            return appendLegacyDecimal(out, decimalValue(column, value), ascending);
+        default:
+            throwNotIndexable(column, "der Datentyp lässt sich nicht indizieren");
+    }
+}
+
+bool isIndexable(const ColumnDef& column) {
+    return isKnownColumnType(column.typeCode) && column.type() != ColumnType::OLE;
+}
+
+}  // namespace
+
+void appendColumnKey(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
+                     bool ascending) {
+    if (!isIndexable(column)) {
+        throwNotIndexable(column, std::string("Spalten vom Typ ") +
+                                      columnTypeName(column.typeCode) +
+                                      " lassen sich nicht indizieren");
+    }
+    if (column.type() == ColumnType::Boolean) {
+        // A Yes/No field is never NULL; a missing value counts as No.
+        out.push_back(startByte(ascending));
+        appendBoolean(out, booleanValue(column, value), ascending);
+        return;
+    }
+    if (isNull(value)) {
+        out.push_back(nullByte(ascending));
+        return;
+    }
+    if (column.type() == ColumnType::Text || column.type() == ColumnType::Memo) {
+        appendText(out, column, value, ascending);  // writes its own start byte
+        return;
+    }
+    out.push_back(startByte(ascending));
+    appendNonNull(out, column, value, ascending);
+}
+
+std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
+                              std::span<const Value> valuesByNumber) {
+    const Value null{};
+    std::vector<uint8_t> key;
+    key.reserve(kKeyReserve);  // one allocation for most keys, which are built per row
+    for (const IndexColumn& indexColumn : index.columns) {
+        const ColumnDef* column = table.columnByNumber(indexColumn.columnNumber);
+        if (column == nullptr) {
+            throw Error(ErrorCode::DatabaseCorrupt, "Der Index nennt die Spalte Nummer " +
+                                                        std::to_string(indexColumn.columnNumber) +
+                                                        ", die die Tabelle nicht hat.");
+        }
+        const bool present = indexColumn.columnNumber < valuesByNumber.size();
+        appendColumnKey(key, *column, present ? valuesByNumber[indexColumn.columnNumber] : null,
+                        indexColumn.ascending);
+    }
+    return key;
+}
+
+}  // namespace jet

@@ -1,0 +1,30 @@
+// Index keys exactly as Access computes them: one piece per index column, joined. Each piece is
+// a flag byte (0x7F ascending, 0x80 descending) and the value's sort bytes, or a single byte for
+// NULL (0x00 ascending, 0xFF descending). Text follows the General Legacy sort order.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "jet/base/value.h"
+#include "jet/table/table_definition.h"
+
+namespace jet {
+
+// Appends the key piece of `value` for a column of `column`'s type. A value whose type does not
+// match the column's is converted as the row decoder would have produced it; throws Error when
+// the column type cannot be indexed (OLE) .
+void appendColumnKey(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
+                     bool ascending);
+
+// Appends the General Legacy key piece of a text (flag byte included).
+void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending);
+
+// The whole key of a row for `index`. `valuesByNumber[n]` holds the value of column number n;
+// columns the row does not have are NULL.
+std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
+                              std::span<const Value> valuesByNumber);
+
+}  // namespace jet

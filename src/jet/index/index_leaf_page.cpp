@@ -1,0 +1,130 @@
+#include "jet/index/index_leaf_page.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "jet/index/index_page_image.h"
+
+namespace jet {
+
+using namespace index_page_layout;
+
+void LeafEntries::read(ByteView page) {
+    page_ = page.page();
+    entries_ = page.sub(kEntries, kEntryCapacity).data();
+    prefix_ = page.u16(kPrefixLength);
+    // Every insert reads a leaf this way: the mask is scanned a word at a time.
+    const uint8_t* mask = page.sub(kEntryMask, kEntryMaskSize).data();
+    size_t count = 0;
+    for (size_t at = 0; at < kEntryMaskSize; at += sizeof(uint64_t)) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, mask + at, std::min(sizeof bits, kEntryMaskSize - at));
+        while (bits != 0) {
+            const auto bit = static_cast<size_t>(__builtin_ctzll(bits));
+            ends_[count++] = static_cast<uint16_t>(at * 8 + bit);
+            bits &= bits - 1;
+        }
+    }
+    count_ = count;
+    if (count == 0) return;
+    if (ends_[count - 1] > kEntryCapacity) throwCorrupt(page_, "Indexeintrag über das Seitenende");
+    if (ends_.front() < std::max(prefix_, kRowPointerSize))
+        throwCorrupt(page_, "gemeinsamer Anfang länger als der erste Indexeintrag");
+    if (prefix_ < kRowPointerSize - 1) {  // else every entry is long enough
+        for (size_t i = 1; i < count; ++i)
+            if (fullLength(i) < kRowPointerSize) throwCorrupt(page_, "Indexeintrag zu kurz");
+    }
+}
+
+void LeafEntries::rebase(ByteView page) {
+    if (page.page() != page_) throwCorrupt(page.page(), "andere Blattseite erwartet");
+    entries_ = page.sub(kEntries, kEntryCapacity).data();
+}
+
+int LeafEntries::compareKey(size_t i, std::span<const uint8_t> key) const {
+    const size_t length = fullLength(i) - kRowPointerSize;
+    const size_t n = std::min(key.size(), length);
+    // The first `skip` bytes are the first entry's, the rest entry i's own.
+    const size_t skip = std::min(n, skipped(i));
+    if (skip != 0) {
+        if (int c = std::memcmp(key.data(), entries_, skip); c != 0) return c;
+    }
+    if (n > skip) {
+        if (int c = std::memcmp(key.data() + skip, entries_ + begin(i), n - skip); c != 0) return c;
+    }
+    return key.size() < length ? -1 : key.size() > length ? 1 : 0;
+}
+
+RowLocation LeafEntries::row(size_t i) const {
+    const size_t length = fullLength(i);
+    uint8_t pointer[kRowPointerSize];
+    for (size_t j = 0; j < kRowPointerSize; ++j)
+        pointer[j] = fullByte(i, length - kRowPointerSize + j);
+    return {uint32_t{pointer[0]} << 16 | uint32_t{pointer[1]} << 8 | pointer[2], pointer[3]};
+}
+
+int LeafEntries::compare(size_t i, std::span<const uint8_t> key, RowLocation row) const {
+    if (int c = compareKey(i, key); c != 0) return c;
+    const RowLocation other = this->row(i);
+    return row < other ? -1 : other < row ? 1 : 0;
+}
+
+void LeafEntries::key(size_t i, std::vector<uint8_t>& out) const {
+    const size_t length = fullLength(i) - kRowPointerSize;
+    out.resize(length);
+    for (size_t j = 0; j < length; ++j) out[j] = fullByte(i, j);
+}
+
+size_t LeafEntries::lowerBound(std::span<const uint8_t> key, RowLocation row) const {
+    return firstPosition(size(), [&](size_t i) { return compare(i, key, row) <= 0; });
+}
+
+size_t LeafEntries::lowerBoundKey(std::span<const uint8_t> key) const {
+    return firstPosition(size(), [&](size_t i) { return compareKey(i, key) <= 0; });
+}
+
+// The new entry may leave out the prefix only if its key starts with it; a prefix reaching
+// into the row pointers (Access writes such pages) is left to a rebuild.
+bool LeafEntries::sharesPrefix(std::span<const uint8_t> key) const {
+    return key.size() >= prefix_ && std::memcmp(key.data(), entries_, prefix_) == 0;
+}
+
+bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key, RowLocation row) {
+    const size_t length = key.size() + kRowPointerSize;
+    if (prefix_ == 0) {
+        // Entries that fit whole are stored whole; past that the page needs a prefix.
+        if (fullBytes() + length > kEntryCapacity) return false;
+    } else if (count_ == 0 || !sharesPrefix(key)) {
+        return false;  // an empty page with a prefix is odd: a rebuild writes it plain
+    }
+    // A new first entry is stored whole and the old first loses the prefix: the page grows by
+    // the same bytes wherever the entry goes.
+    const size_t grows = length - prefix_;
+    const size_t stored = storedBytes();
+    if (stored + grows > kEntryCapacity) return false;
+
+    uint8_t* entries = page + kEntries;
+    const size_t from = at == 0 ? std::min(prefix_, stored) : ends_[at - 1];
+    const size_t to = at == 0 ? length : ends_[at - 1] + grows;
+    std::memmove(entries + to, entries + from, stored - from);
+    const size_t write = at == 0 ? 0 : ends_[at - 1];
+    const size_t skip = at == 0 ? 0 : prefix_;
+    std::memcpy(entries + write, key.data() + skip, key.size() - skip);
+    putRowPointer(entries + write + key.size() - skip, row);
+
+    for (size_t i = count_; i-- > at;) ends_[i + 1] = static_cast<uint16_t>(ends_[i] + grows);
+    ends_[at] = static_cast<uint16_t>(to);
+    ++count_;
+    // The ends before the new entry stay, and so do their bits: the mask changes from there.
+    uint8_t* mask = page + kEntryMask;
+    const size_t kept = at == 0 ? 0 : size_t{ends_[at - 1]} + 1;  // bits below stay
+    if (kept % 8 != 0 && kept / 8 < kEntryMaskSize)
+        mask[kept / 8] &= static_cast<uint8_t>((1u << (kept % 8)) - 1);
+    const size_t whole = std::min((kept + 7) / 8, kEntryMaskSize);
+    std::memset(mask + whole, 0, kEntryMaskSize - whole);
+    for (size_t i = at; i < count_; ++i) markEntryEnd(page, ends_[i]);
+    putU16(page + kFreeSpace, static_cast<uint16_t>(kEntryCapacity - ends_[count_ - 1]));
+    return true;
+}
+
+}  // namespace jet

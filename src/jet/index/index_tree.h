@@ -1,0 +1,80 @@
+// Index B-trees: the layout of index pages (type 0x03 node, 0x04 leaf) and a walk over every
+// page of one real index. Entries are stored prefix-compressed: each entry after a page's first
+// leaves out the first `prefixLength` bytes, which equal the first entry's.
+//
+// An entry is the key bytes, the data row's page (3 bytes) and row (1 byte); a node entry adds
+// the child page (4 bytes). These pointers are the only big-endian numbers in the file.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "jet/base/bytes.h"
+#include "jet/page/page_file.h"
+#include "jet/table/table.h"
+
+namespace jet {
+
+namespace index_page_layout {
+inline constexpr uint8_t kNodePageType = 0x03;
+inline constexpr uint8_t kLeafPageType = 0x04;
+inline constexpr size_t kFreeSpace = 2;        // u16: bytes after the last entry
+inline constexpr size_t kTableDefinition = 4;  // u32: the owning table's TDEF page
+inline constexpr size_t kPrevPage = 12;        // u32: sibling links, 0 = none
+inline constexpr size_t kNextPage = 16;
+inline constexpr size_t kChildTail = 20;     // u32: node pages' last child, 0 = none
+inline constexpr size_t kPrefixLength = 24;  // u16
+inline constexpr size_t kEntryMask = 27;     // bit k set: an entry ends k bytes into the entries
+inline constexpr size_t kEntryMaskSize = 453;
+inline constexpr size_t kEntries = 480;
+inline constexpr size_t kRowPointerSize = 4;    // u24 page, u8 row, big-endian
+inline constexpr size_t kChildPointerSize = 4;  // u32 big-endian
+// Far more levels than a 2 GB file can fill; deeper trees are loops or garbage.
+inline constexpr unsigned kMaxDepth = 32;
+}  // namespace index_page_layout
+
+// One entry. `child` is the page below a node entry, 0 in leaf entries.
+struct IndexEntry {
+    std::vector<uint8_t> key;
+    RowLocation row;
+    uint32_t child = 0;
+};
+
+// Order of entries in a tree: the key bytes compared unsigned (a shorter key that is a prefix
+// of a longer one sorts first), then the row pointer.
+bool entryLess(const IndexEntry& a, const IndexEntry& b);
+
+struct IndexPage {
+    uint32_t number = 0;
+    bool leaf = true;
+    uint16_t freeSpace = 0;  // as stored
+    uint32_t tablePage = 0;
+    uint32_t prevPage = 0;
+    uint32_t nextPage = 0;
+    uint32_t childTail = 0;
+    uint16_t prefixLength = 0;
+    size_t storedBytes = 0;  // bytes the entries take on the page, after compression
+    std::vector<IndexEntry> entries;
+};
+
+// Parses an index page. Throws when it is not one or its entries are malformed.
+IndexPage readIndexPage(ByteView page);
+
+struct IndexTree {
+    // Every page of the tree, parents before children and children in key order, so that the
+    // leaves appear left to right.
+    std::vector<IndexPage> pages;
+    // Depth of each page (the root is 0), parallel to `pages`.
+    std::vector<unsigned> depths;
+    // Parent of each page, 0 for the root, parallel to `pages`.
+    std::vector<uint32_t> parents;
+    // The leaf entries, in tree order.
+    std::vector<IndexEntry> entries;
+};
+
+// Walks the tree whose root is `rootPage`: each node's entries' children in order, then its
+// child-tail page. Throws when a page is met twice, the tree is deeper than kMaxDepth or a
+// page is malformed.
+IndexTree readIndexTree(PageFile& file, uint32_t rootPage);
+
+}  // namespace jet

@@ -1,0 +1,55 @@
+// A data page (type 0x01): header, row offset table, rows packed from the end downward.
+// Also the layout of long-value (LVAL) pages and usage-map holder pages, which are data pages.
+#pragma once
+
+#include <cstdint>
+
+#include "jet/base/bytes.h"
+#include "jet/page/page_file.h"
+
+namespace jet {
+
+namespace data_page_layout {
+inline constexpr uint8_t kPageType = 0x01;
+inline constexpr size_t kFreeSpace = 2;
+inline constexpr size_t kOwner = 4;  // TDEF page, "LVAL" on long-value pages
+inline constexpr size_t kRowCount = 12;
+inline constexpr size_t kRowOffsets = 14;  // u16 per row
+inline constexpr size_t kRowOffsetSize = 2;
+inline constexpr uint8_t kHeaderMarker = 0x01;  // byte 1 of every data page
+inline constexpr uint16_t kOffsetMask = 0x1FFF;
+inline constexpr uint16_t kDeletedFlag = 0x8000;
+inline constexpr uint16_t kLookupFlag = 0x4000;          // the row holds a pointer to the moved row
+inline constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+inline constexpr size_t kMaxRowsPerPage = 255;
+inline constexpr uint16_t kInitialFreeSpace = kPageSize - kRowOffsets;
+}  // namespace data_page_layout
+
+struct RowSlot {
+    uint8_t row = 0;
+    uint16_t start = 0;
+    uint16_t end = 0;  // exclusive
+    bool deleted = false;
+    bool lookup = false;
+};
+
+class DataPage {
+  public:
+    // Throws when the page is not a data page.
+    explicit DataPage(ByteView page);
+
+    uint32_t number() const { return page_.page(); }
+    uint32_t owner() const { return page_.u32(data_page_layout::kOwner); }
+    uint16_t freeSpace() const { return page_.u16(data_page_layout::kFreeSpace); }
+    uint16_t rowCount() const { return rowCount_; }
+    // The slot of `row`; throws when the row does not exist or its bounds are malformed.
+    RowSlot slot(uint8_t row) const;
+    ByteView rowBytes(const RowSlot& s) const { return page_.sub(s.start, s.end - s.start); }
+    const ByteView& bytes() const { return page_; }
+
+  private:
+    ByteView page_;
+    uint16_t rowCount_ = 0;
+};
+
+}  // namespace jet

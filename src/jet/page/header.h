@@ -1,0 +1,44 @@
+// The database header (page 0): format version, code page, sort order, encoding key.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "jet/base/bytes.h"
+
+namespace jet {
+
+enum class FormatVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
+
+namespace header_layout {
+inline constexpr size_t kEngineName = 4;  // "Standard Jet DB"
+inline constexpr size_t kVersion = 0x14;
+inline constexpr size_t kMaskedStart = 0x18;  // this many bytes on are XOR-masked
+inline constexpr size_t kMaskedLength = 128;
+inline constexpr size_t kCodePage = 0x3C;
+inline constexpr size_t kEncodingKey = 0x3E;
+inline constexpr size_t kPassword = 0x42;
+inline constexpr size_t kPasswordLength = 40;
+inline constexpr size_t kSortOrder = 0x6E;
+inline constexpr size_t kCreationDate = 0x72;
+}  // namespace header_layout
+
+// The fixed keystream that masks the header region; the same for every Jet 4 file.
+const std::array<uint8_t, header_layout::kMaskedLength>& headerMask();
+
+struct DatabaseHeader {
+    uint8_t version = 0;
+    uint16_t codePage = 0;
+    uint32_t encodingKey = 0;
+    uint16_t sortLcid = 0;    // 0x0409 = General
+    uint8_t sortVersion = 0;  // 0 = General Legacy
+    double creationDate = 0;
+    std::array<uint8_t, header_layout::kMaskedLength> unmasked{};  // the region, unmasked
+};
+
+// Reads and checks page 0. Throws UnsupportedFormat for Jet 3, ACE and unknown files and
+// EncryptedDatabase for files with a database encoding key. `path` names the file in errors.
+DatabaseHeader readHeader(ByteView page0, const std::string& path);
+
+}  // namespace jet

@@ -1,0 +1,77 @@
+#include "jet/page/header_writer.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+
+#include "jet/base/bytes.h"
+#include "jet/page/header.h"
+#include "jet/page/page_file.h"
+
+namespace jet {
+
+namespace {
+
+using namespace header_layout;
+
+// Bytes every Access-made Jet 4 file carries the same; their meaning is not documented.
+constexpr uint8_t kRegionStart[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
+                                    0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                    0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+constexpr size_t kSerial = 0x6A;
+constexpr size_t kEngineTag = 0x98;   // u32 1620, then "4.0"
+constexpr size_t kPageFlags = 0xE00;  // 01 here and on every second byte after it
+
+void fillRegion(uint8_t* region, const NewHeader& h) {
+    auto at = [region](size_t offset) { return region + (offset - kMaskedStart); };
+    std::memcpy(region, kRegionStart, sizeof kRegionStart);
+    putU16(at(kCodePage), h.codePage);
+    putU32(at(kEncodingKey), 0);
+    // Without a password the field holds the bare mask Jet 4 XORs passwords with: the
+    // creation date's whole days, as four bytes, repeated.
+    auto days = static_cast<uint32_t>(static_cast<int32_t>(h.creationDate));
+    for (size_t i = 0; i < kPasswordLength; i += 4) putU32(at(kPassword + i), days);
+    putU32(at(kSerial), h.serial);
+    putU16(at(kSortOrder), h.sortLcid);
+    *at(kSortOrder + 2) = 0;
+    *at(kSortOrder + 3) = h.sortVersion;
+    std::memcpy(at(kCreationDate), &h.creationDate, sizeof(double));
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeHeaderPage(const NewHeader& header) {
+    std::vector<uint8_t> page(kPageSize, 0);
+    page[1] = 0x01;
+    std::memcpy(page.data() + kEngineName, "Standard Jet DB", 15);
+    page[kVersion] = static_cast<uint8_t>(FormatVersion::Jet4);
+    uint8_t* region = page.data() + kMaskedStart;
+    fillRegion(region, header);
+    const auto& mask = headerMask();
+    for (size_t i = 0; i < kMaskedLength; ++i) region[i] ^= mask[i];
+    putU32(page.data() + kEngineTag, 1620);
+    std::memcpy(page.data() + kEngineTag + 4, "4.0", 3);
+    page[kPageFlags] = 0x01;
+    for (size_t i = kPageFlags + 1; i < kPageSize; i += 2) page[i] = 0x01;
+    return page;
+}
+
+double jetDateNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    // Days from 1899-12-30 to the civil date, by the usual days-from-civil count.
+    int y = local.tm_year + 1900, m = local.tm_mon + 1, d = local.tm_mday;
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long unixDays = long(era) * 146097 + doe - 719468;
+    const long jetDays = unixDays + 25569;  // 1899-12-30 to 1970-01-01
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+    return double(jetDays) + seconds / 86400.0;
+}
+
+}  // namespace jet

@@ -1,0 +1,307 @@
+#include "jet/page/page_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "jet/base/system_error_text.h"
+
+namespace jet {
+
+namespace {
+
+// Enough for the pages a row loop reads and appends between two trims.
+constexpr size_t kMaxSpareBuffers = 64;
+// Pages one write call takes; well below any system's limit of parts (IOV_MAX).
+constexpr size_t kMaxPagesPerWrite = 64;
+// Written bytes after which the kernel is asked to start putting them on disk.
+constexpr size_t kWriteBackBytes = size_t{8} << 20;
+
+[[noreturn]] void throwOpenFailure(const std::string& path, int err) {
+    if (err == ENOENT || err == ENOTDIR)
+        throw Error(ErrorCode::FileNotFound, "Datei '" + path + "' nicht gefunden.");
+    if (err == EACCES || err == EPERM || err == EROFS)
+        throw Error(ErrorCode::FileAccessDenied,
+                    "Die Datei '" + path + "' kann nicht geöffnet werden: Zugriff verweigert.");
+    throw Error(ErrorCode::IoFailure, "Die Datei '" + path + "' kann nicht geöffnet werden: " +
+                                          systemErrorText(err) + ".");
+}
+
+[[noreturn]] void throwIoFailure(const std::string& path, const std::string& what, int err) {
+    throw Error(ErrorCode::IoFailure, what + " der Datei '" + path +
+                                          "' ist fehlgeschlagen: " + systemErrorText(err) + ".");
+}
+
+}  // namespace
+
+PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(mode) {
+    if (mode == OpenMode::ReadOnly && Journal::exists(path)) recoverBeforeOpen();
+    fd_ = ::open(path.c_str(), (mode == OpenMode::Exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd_ < 0) throwOpenFailure(path, errno);
+    // flock locks belong to the open file description, so a second open in this same process
+    // conflicts just like one in another process.
+    if (::flock(fd_, (mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        int err = errno;
+        ::close(fd_);
+        if (err == EWOULDBLOCK)
+            throw Error(ErrorCode::FileInUse, "Datei '" + path +
+                                                  "' konnte nicht verwendet werden; sie wird "
+                                                  "bereits von einem anderen Programm verwendet.");
+        throwOpenFailure(path, err);
+    }
+    if (mode == OpenMode::Exclusive) {
+        try {
+            recovered_ = Journal::recover(path, fd_, kPageSize);
+        } catch (...) {
+            ::close(fd_);
+            throw;
+        }
+        journal_ = std::make_unique<Journal>(path, kPageSize);
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        int err = errno;
+        ::close(fd_);
+        throwOpenFailure(path, err);
+    }
+    pageCount_ = static_cast<uint32_t>(
+        std::min<uint64_t>(static_cast<uint64_t>(st.st_size) / kPageSize, kMaxPages));
+    pageCountOnDisk_ = pageCount_;
+}
+
+// A reader cannot roll back through its shared lock, so it does so first, holding the file
+// alone for that moment as a writer would.
+void PageFile::recoverBeforeOpen() {
+    int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            throw Error(ErrorCode::FileAccessDenied,
+                        "Die Datei '" + path_ +
+                            "' muss nach einem abgebrochenen Schreibvorgang wiederhergestellt "
+                            "werden, ist aber schreibgeschützt.");
+        throwOpenFailure(path_, errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return;  // a writer is at work; the open below says so
+    recovered_ = Journal::recover(path_, fd, kPageSize);
+}
+
+PageFile::~PageFile() {
+    close();
+}
+
+void PageFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    // Unflushed pages are dropped, so the file is as the last flush left it: the journal is
+    // void and goes.
+    if (journal_) {
+        auto journal = std::move(journal_);
+        try {
+            journal->remove();
+        } catch (const Error&) {
+            // It is void: the next opener finds nothing to roll back and removes it.
+        }
+    }
+    forgetCache();
+}
+
+void PageFile::forgetCache() {
+    cache_.clear();
+    last_ = nullptr;
+    dirty_.clear();
+}
+
+PageFile::CachedPage& PageFile::cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes) {
+    CachedPage& page = cache_[number];
+    page.bytes = std::move(bytes);
+    lastNumber_ = number;
+    last_ = &page;
+    return page;
+}
+
+PageFile::CachedPage& PageFile::load(uint32_t number) {
+    if (last_ && lastNumber_ == number) return *last_;
+    return find(number);
+}
+
+PageFile::CachedPage& PageFile::find(uint32_t number) {
+    if (fd_ < 0) throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
+    auto found = cache_.find(number);
+    if (found != cache_.end()) {
+        lastNumber_ = number;
+        last_ = &found->second;
+        return found->second;
+    }
+    if (number >= pageCount_)
+        throwCorrupt(number, "Verweis auf eine Seite hinter dem Dateiende (" +
+                                 std::to_string(pageCount_) + " Seiten)");
+    auto buffer = freshBuffer();
+    size_t done = 0;
+    while (done < kPageSize) {
+        ssize_t n = ::pread(fd_, buffer.get() + done, kPageSize - done,
+                            static_cast<off_t>(uint64_t{number} * kPageSize + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throwIoFailure(path_, "Das Lesen von Seite " + std::to_string(number), errno);
+        if (n == 0) throwCorrupt(number, "die Datei endet mitten in der Seite");
+        done += static_cast<size_t>(n);
+    }
+    return cached(number, std::move(buffer));
+}
+
+std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
+    if (spare_.empty()) return std::make_unique<uint8_t[]>(kPageSize);
+    auto buffer = std::move(spare_.back());
+    spare_.pop_back();
+    return buffer;
+}
+
+ByteView PageFile::page(uint32_t number) {
+    return ByteView({load(number).bytes.get(), kPageSize}, number);
+}
+
+void PageFile::requireWritable() const {
+    if (mode_ != OpenMode::Exclusive)
+        throw Error(ErrorCode::FileAccessDenied,
+                    "Die Datei '" + path_ + "' ist nur zum Lesen geöffnet.");
+    if (failed_)
+        throw Error(ErrorCode::IoFailure, "Die Datei '" + path_ +
+                                              "' nimmt nach einem Schreibfehler keine "
+                                              "Änderungen mehr an.");
+}
+
+uint8_t* PageFile::writablePage(uint32_t number) {
+    if (mode_ != OpenMode::Exclusive || failed_) requireWritable();
+    CachedPage& page = load(number);
+    if (!page.dirty) {
+        // A clean page holds what the file holds: the journal keeps that copy, so the flush
+        // need not read it back.
+        if (number < pageCountOnDisk_) journal_->save(number, page.bytes.get());
+        page.dirty = true;
+        dirty_.push_back(number);
+    }
+    return page.bytes.get();
+}
+
+uint32_t PageFile::appendPage() {
+    requireWritable();
+    if (pageCount_ >= pageLimit_)
+        throw Error(ErrorCode::DatabaseFull,
+                    "Die Datenbank '" + path_ + "' hat die Höchstgröße von 2 GB erreicht.");
+    uint32_t number = pageCount_++;
+    auto buffer = freshBuffer();
+    std::memset(buffer.get(), 0, kPageSize);
+    cached(number, std::move(buffer));
+    writablePage(number);
+    return number;
+}
+
+void PageFile::flush() {
+    if (dirty_.empty()) return;
+    requireWritable();
+    std::sort(dirty_.begin(), dirty_.end());
+    journal_->begin(fd_, pageCountOnDisk_, {});  // every page's old bytes are saved already
+    try {
+        writeDirtyPages();
+        journal_->commit();
+    } catch (const Error&) {
+        rollBackFailedFlush();
+        throw;
+    }
+    for (uint32_t number : dirty_) cache_.at(number).dirty = false;
+    pageCountOnDisk_ = pageCount_;
+    startWriteBack(dirty_.size() * kPageSize);
+    dirty_.clear();
+}
+
+// Left alone, the kernel keeps a file of a few hundred megabytes in memory until sync() and
+// only then writes it all, while the writer waits. Started every few megabytes, the writing
+// goes on beside the work. Only a hint: its failure changes nothing.
+void PageFile::startWriteBack(size_t written) {
+    notWrittenBack_ += written;
+    if (notWrittenBack_ < kWriteBackBytes) return;
+    notWrittenBack_ = 0;
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+// Runs of neighbouring pages go out in one call each: a flush writes the pages appended since
+// the last one, which lie side by side.
+void PageFile::writeDirtyPages() {
+    for (size_t first = 0; first < dirty_.size();) {
+        size_t count = 1;
+        while (first + count < dirty_.size() && count < kMaxPagesPerWrite &&
+               dirty_[first + count] == dirty_[first] + count)
+            ++count;
+        writePages(first, count);
+        first += count;
+    }
+}
+
+void PageFile::writePages(size_t first, size_t count) {
+    iovec parts[kMaxPagesPerWrite];
+    for (size_t i = 0; i < count; ++i)
+        parts[i] = {cache_.at(dirty_[first + i]).bytes.get(), kPageSize};
+    const uint32_t number = dirty_[first];
+    const size_t total = count * kPageSize;
+    size_t done = 0;
+    while (done < total) {
+        // After a short write, the rest from where it stopped.
+        const size_t part = done / kPageSize, within = done % kPageSize;
+        iovec* rest = parts + part;
+        rest->iov_base = static_cast<uint8_t*>(rest->iov_base) + within;
+        rest->iov_len -= within;
+        ssize_t n = ::pwritev(fd_, rest, static_cast<int>(count - part),
+                              static_cast<off_t>(uint64_t{number} * kPageSize + done));
+        rest->iov_base = static_cast<uint8_t*>(rest->iov_base) - within;
+        rest->iov_len += within;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            throwIoFailure(path_, "Das Schreiben von Seite " + std::to_string(number + part),
+                           n < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(n);
+    }
+}
+
+// The cache holds the changes that could not be written; it is dropped with them, and the
+// file goes back to the last completed flush. Should the roll-back fail too, the journal stays
+// for the next opener.
+void PageFile::rollBackFailedFlush() {
+    failed_ = true;
+    forgetCache();
+    pageCount_ = pageCountOnDisk_;
+    try {
+        Journal::recover(path_, fd_, kPageSize);
+        journal_ = std::make_unique<Journal>(path_, kPageSize);
+    } catch (const Error&) {
+        journal_.reset();  // keeps the journal file for the next opener
+    }
+}
+
+void PageFile::sync() {
+    if (mode_ == OpenMode::Exclusive && ::fdatasync(fd_) != 0)
+        throwIoFailure(path_, "Das Sichern", errno);
+}
+
+void PageFile::trimCache(size_t keepPages) {
+    if (cache_.size() <= keepPages) return;
+    last_ = nullptr;
+    for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > keepPages;) {
+        if (it->second.dirty) {
+            ++it;
+        } else {
+            if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second.bytes));
+            it = cache_.erase(it);
+        }
+    }
+}
+
+}  // namespace jet

@@ -1,0 +1,121 @@
+// The database file as numbered 4096-byte pages. The only place that touches the file.
+//
+// A file opened for writing is held exclusively: a second opener, in this process or another,
+// is refused. A read-only opener shares the file with other readers but not with a writer.
+//
+// Pages are cached. A page changed through writablePage() is dirty until flush() writes it;
+// dirty pages are never dropped from the cache. Clean pages are dropped only by trimCache(),
+// so a ByteView or pointer into a page stays valid until the next trimCache() call: callers
+// trim at points where they hold no page, such as between rows.
+//
+// Every flush is all or nothing (see journal.h): a writer killed in the middle of one leaves a
+// journal that the next opener rolls back. A flush that fails (a full disk, an I/O error) is
+// rolled back at once; the file then stays as it was after the last completed flush, and this
+// object refuses further changes.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/base/bytes.h"
+#include "jet/page/journal.h"
+
+namespace jet {
+
+inline constexpr uint32_t kPageSize = 4096;
+// Jet's limit on the size of a file: 2 GiB.
+inline constexpr uint32_t kMaxPages = 0x80000000u / kPageSize;
+
+enum class OpenMode { ReadOnly, Exclusive };
+
+class PageFile {
+  public:
+    // Rolls back the journal a killed writer left, then opens the file. Throws Error
+    // (FileNotFound, FileAccessDenied, FileInUse, IoFailure).
+    PageFile(const std::string& path, OpenMode mode);
+    // Dirty pages not flushed are lost: a writer flushes before it lets go.
+    ~PageFile();
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    OpenMode mode() const { return mode_; }
+    // Pages in the file, appended ones included.
+    uint32_t pageCount() const { return pageCount_; }
+
+    // The page's bytes. Throws when the page lies past the end.
+    ByteView page(uint32_t number);
+
+    // The page's bytes for changing; marks the page dirty. REQUIRES: opened Exclusive.
+    uint8_t* writablePage(uint32_t number);
+
+    // Appends a zero-filled page and returns its number. Throws DatabaseFull when the file
+    // would pass its page limit. REQUIRES: opened Exclusive.
+    uint32_t appendPage();
+
+    // The most pages the file may grow to: Jet's 2 GiB unless lowered, which lets the
+    // behaviour at the limit be exercised without a 2 GiB file.
+    uint32_t pageLimit() const { return pageLimit_; }
+    void setPageLimit(uint32_t pages) { pageLimit_ = std::min(pages, kMaxPages); }
+
+    // Writes every dirty page to the file (in page order), then marks them clean. Throws
+    // Error when a write fails; the file is rolled back to the last completed flush then.
+    void flush();
+    // Makes what flush() wrote durable.
+    void sync();
+
+    // Lets go of the file and its lock; dirty pages not flushed are dropped. Any later use
+    // throws ObjectClosed.
+    void close();
+
+    size_t dirtyPageCount() const { return dirty_.size(); }
+    // Whether opening this file rolled back an interrupted flush.
+    bool recovered() const { return recovered_; }
+    // Drops clean pages while the cache holds more than `keepPages` pages.
+    void trimCache(size_t keepPages = kDefaultCachePages);
+
+    static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
+
+  private:
+    struct CachedPage {
+        std::unique_ptr<uint8_t[]> bytes;
+        bool dirty = false;
+    };
+    CachedPage& load(uint32_t number);
+    CachedPage& find(uint32_t number);  // load() past the page used last
+    CachedPage& cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes);
+    void forgetCache();
+    std::unique_ptr<uint8_t[]> freshBuffer();
+    void requireWritable() const;
+    void recoverBeforeOpen();
+    void writeDirtyPages();
+    void startWriteBack(size_t written);
+    void writePages(size_t first, size_t count);
+    void rollBackFailedFlush();
+
+    std::string path_;
+    OpenMode mode_;
+    int fd_ = -1;
+    uint32_t pageCount_ = 0;
+    uint32_t pageCountOnDisk_ = 0;  // as of the last completed flush
+    uint32_t pageLimit_ = kMaxPages;
+    std::unique_ptr<Journal> journal_;  // writers only
+    bool recovered_ = false;
+    bool failed_ = false;                             // a flush failed and was rolled back
+    std::unordered_map<uint32_t, CachedPage> cache_;  // elements stay in place until erased
+    // The page used last: a row touches the same few pages again and again.
+    uint32_t lastNumber_ = 0;
+    CachedPage* last_ = nullptr;
+    // Buffers of dropped pages, reused: a page-sized allocation per page read or appended
+    // would make the allocator sort its free lists again and again.
+    std::vector<std::unique_ptr<uint8_t[]>> spare_;
+    std::vector<uint32_t> dirty_;  // in the order first changed; each page once
+    size_t notWrittenBack_ = 0;    // bytes flushed since the kernel was last asked to write
+};
+
+}  // namespace jet

@@ -1,0 +1,182 @@
+#include "jet/table/definition_bytes.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "jet/base/bytes.h"
+#include "jet/table/data_page_writer.h"
+
+namespace jet {
+
+using namespace tdef_layout;
+
+namespace {
+
+// Fields of the 28-byte logical index block and the 52-byte real index block.
+constexpr size_t kLogicalNumber = 4;
+constexpr size_t kLogicalReal = 8;
+constexpr size_t kLogicalOtherIndex = 13;
+constexpr size_t kLogicalOtherPage = 17;
+constexpr size_t kLogicalKind = 23;
+constexpr size_t kRealMap = 4 + kIndexColumnSlots * 3;
+constexpr size_t kRealRoot = kRealMap + 4;
+// Access keeps this many bytes of every TDEF page unused beyond the definition.
+constexpr size_t kPageReserve = 8;
+constexpr size_t kFreeSpaceField = 2;
+
+}  // namespace
+
+DefinitionBytes::DefinitionBytes(PageFile& file, const TableDefinition& table)
+    : firstPage_(table.firstPage), pages_(table.pages) {
+    for (size_t i = 0; i < pages_.size(); ++i) {
+        ByteView page = file.page(pages_[i]);
+        const size_t skip = i == 0 ? 0 : kContinuationHeader;
+        bytes_.insert(bytes_.end(), page.data() + skip, page.data() + page.size());
+    }
+    if (table.length > bytes_.size() || table.length < kBlocks)
+        throwCorrupt(firstPage_, "Länge der Tabellendefinition");
+    bytes_.resize(table.length);
+}
+
+uint32_t DefinitionBytes::u32At(size_t at) const {
+    return ByteView({bytes_.data(), bytes_.size()}, firstPage_).u32(at);
+}
+
+void DefinitionBytes::putU32At(size_t at, uint32_t value) {
+    putU32(bytes_.data() + at, value);
+}
+
+uint32_t DefinitionBytes::logicalCount() const {
+    return u32At(kLogicalIndexCount);
+}
+
+uint32_t DefinitionBytes::realCount() const {
+    return u32At(kRealIndexCount);
+}
+
+DefinitionBytes::Layout DefinitionBytes::layout() const {
+    ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
+    const uint16_t columns = b.u16(kColumnCount);
+    size_t at = kBlocks + size_t{realCount()} * kRealIndexCountBlock + columns * kColumnBlock;
+    for (uint16_t i = 0; i < columns; ++i) at += 2 + size_t{b.u16(at)};
+    Layout out;
+    out.realBlocks = at;
+    out.logicalBlocks = at + size_t{realCount()} * kRealIndexBlock;
+    at = out.logicalBlocks + size_t{logicalCount()} * kLogicalIndexBlock;
+    for (uint32_t i = 0; i < logicalCount(); ++i) {
+        out.logicalNames.push_back(at);
+        at += 2 + size_t{b.u16(at)};
+    }
+    return out;
+}
+
+size_t DefinitionBytes::logicalBlock(uint32_t position) const {
+    return layout().logicalBlocks + size_t{position} * kLogicalIndexBlock;
+}
+
+LogicalIndexDef DefinitionBytes::logical(uint32_t position) const {
+    ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
+    const size_t at = logicalBlock(position);
+    LogicalIndexDef l;
+    l.number = b.u32(at + kLogicalNumber);
+    l.realIndex = b.u32(at + kLogicalReal);
+    l.otherIndex = b.i32(at + kLogicalOtherIndex);
+    l.otherTablePage = b.u32(at + kLogicalOtherPage);
+    l.kind = b.u8(at + kLogicalKind);
+    return l;
+}
+
+int DefinitionBytes::positionOfLogical(uint32_t number) const {
+    for (uint32_t i = 0; i < logicalCount(); ++i)
+        if (logical(i).number == number) return static_cast<int>(i);
+    return -1;
+}
+
+RealIndexDef DefinitionBytes::real(uint32_t number) const {
+    ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
+    const size_t at = layout().realBlocks + size_t{number} * kRealIndexBlock;
+    RealIndexDef r;
+    r.usageMap = MapRef{b.u8(at + kRealMap), b.u24(at + kRealMap + 1)};
+    r.rootPage = b.u32(at + kRealRoot);
+    return r;
+}
+
+void DefinitionBytes::removeLogical(uint32_t number) {
+    const auto position = static_cast<uint32_t>(positionOfLogical(number));
+    const Layout lay = layout();
+    const size_t name = lay.logicalNames[position];
+    const size_t nameLength = 2 + size_t{ByteView({bytes_.data(), bytes_.size()}, 0).u16(name)};
+    const auto at = [&](size_t offset) { return bytes_.begin() + static_cast<ptrdiff_t>(offset); };
+    // The name lies behind the block, so it goes first.
+    bytes_.erase(at(name), at(name + nameLength));
+    const size_t block = lay.logicalBlocks + size_t{position} * kLogicalIndexBlock;
+    bytes_.erase(at(block), at(block + kLogicalIndexBlock));
+    putU32At(kLogicalIndexCount, logicalCount() - 1);
+    for (uint32_t i = 0; i < logicalCount(); ++i) {
+        const size_t field = logicalBlock(i) + kLogicalNumber;
+        if (u32At(field) > number) putU32At(field, u32At(field) - 1);
+    }
+}
+
+bool DefinitionBytes::realInUse(uint32_t number) const {
+    for (uint32_t i = 0; i < logicalCount(); ++i)
+        if (logical(i).realIndex == number) return true;
+    return false;
+}
+
+void DefinitionBytes::removeReal(uint32_t number) {
+    const auto at = [&](size_t offset) { return bytes_.begin() + static_cast<ptrdiff_t>(offset); };
+    const size_t block = layout().realBlocks + size_t{number} * kRealIndexBlock;
+    bytes_.erase(at(block), at(block + kRealIndexBlock));
+    const size_t counts = kBlocks + size_t{number} * kRealIndexCountBlock;
+    bytes_.erase(at(counts), at(counts + kRealIndexCountBlock));
+    putU32At(kRealIndexCount, realCount() - 1);
+    for (uint32_t i = 0; i < logicalCount(); ++i) {
+        const size_t field = logicalBlock(i) + kLogicalReal;
+        if (u32At(field) > number) putU32At(field, u32At(field) - 1);
+    }
+}
+
+bool DefinitionBytes::followPartnerRemoval(uint32_t tablePage, uint32_t removed) {
+    bool changed = false;
+    for (uint32_t i = 0; i < logicalCount(); ++i) {
+        LogicalIndexDef l = logical(i);
+        if (l.kind != uint8_t(LogicalIndexKind::ForeignKey) || l.otherTablePage != tablePage ||
+            l.otherIndex < 0 || static_cast<uint32_t>(l.otherIndex) <= removed)
+            continue;
+        putU32At(logicalBlock(i) + kLogicalOtherIndex, static_cast<uint32_t>(l.otherIndex - 1));
+        changed = true;
+    }
+    return changed;
+}
+
+void DefinitionBytes::write(PageFile& file, PageAllocator& allocator) {
+    putU32At(kLength, static_cast<uint32_t>(bytes_.size()));
+    size_t done = 0;
+    size_t used = 0;  // pages of the chain that hold part of the definition
+    while (done < bytes_.size()) {
+        if (used == pages_.size()) throwCorrupt(firstPage_, "Tabellendefinition wurde länger");
+        const size_t header = used == 0 ? 0 : kContinuationHeader;
+        const size_t part = std::min(kPageSize - header, bytes_.size() - done);
+        uint8_t* page = file.writablePage(pages_[used]);
+        if (used == 0) {
+            std::memcpy(page, bytes_.data(), part);
+        } else {
+            std::memcpy(page + header, bytes_.data() + done, part);
+        }
+        std::memset(page + header + part, 0, kPageSize - header - part);
+        const size_t filled = header + part;
+        putU16(page + kFreeSpaceField,
+               static_cast<uint16_t>(
+                   filled + kPageReserve >= kPageSize ? 0 : kPageSize - filled - kPageReserve));
+        done += part;
+        ++used;
+    }
+    // The first page's header came from the bytes; only the chain's end can move.
+    const uint32_t last = pages_[used - 1];
+    putU32(file.writablePage(last) + kNextPage, 0);
+    for (size_t i = used; i < pages_.size(); ++i) releaseDataPage(file, allocator, pages_[i]);
+    pages_.resize(used);
+}
+
+}  // namespace jet

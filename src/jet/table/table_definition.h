@@ -1,0 +1,157 @@
+// A table definition (TDEF) as stored: its columns, real and logical indexes, and usage maps.
+// Parsed from the chain of TDEF pages that starts at the table's first page.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/page/page_file.h"
+#include "jet/page/usage_map.h"
+
+namespace jet {
+
+enum class ColumnType : uint8_t {
+    Boolean = 1,
+    Byte = 2,
+    Integer = 3,
+    Long = 4,
+    Currency = 5,
+    Single = 6,
+    Double = 7,
+    DateTime = 8,
+    Binary = 9,
+    Text = 10,
+    OLE = 11,
+    Memo = 12,
+    Guid = 15,
+    Decimal = 16,
+};
+// False for type codes this engine does not know (rare Jet types and ACE-only types).
+bool isKnownColumnType(uint8_t code);
+const char* columnTypeName(uint8_t code);
+
+namespace column_flag {
+inline constexpr uint8_t kFixed = 0x01;
+inline constexpr uint8_t kUpdatable = 0x02;
+inline constexpr uint8_t kAutoLong = 0x04;
+inline constexpr uint8_t kReplication = 0x10;
+inline constexpr uint8_t kAutoGuid = 0x40;
+inline constexpr uint8_t kHyperlink = 0x80;
+inline constexpr uint8_t kExtCompressedUnicode = 0x01;  // in the extended flags
+}  // namespace column_flag
+
+struct ColumnDef {
+    uint8_t typeCode = 0;       // ColumnType, or an unknown code kept as stored
+    uint16_t number = 0;        // stable id: null-mask bit, index definitions
+    uint16_t varIndex = 0;      // slot in the row's variable-offset table
+    uint16_t displayIndex = 0;  // position as Access shows it
+    uint16_t sortLcid = 0;      // text and memo: the sort order's locale id
+    uint8_t sortVersion = 0;    // text and memo: 0 = General Legacy
+    uint8_t precision = 0;      // decimal only
+    uint8_t scale = 0;          // decimal only
+    uint8_t flags = 0;          // column_flag
+    uint8_t extFlags = 0;
+    uint16_t fixedOffset = 0;  // position in the row's fixed area
+    uint16_t length = 0;       // bytes; text: 2 per character; memo/OLE: 0
+    std::u16string name;
+    // Memo and OLE columns of Access-made files keep their own long-value page maps.
+    std::optional<MapRef> longValueOwnedMap;
+    std::optional<MapRef> longValueFreeMap;
+
+    ColumnType type() const { return static_cast<ColumnType>(typeCode); }
+    bool isFixed() const { return flags & column_flag::kFixed; }
+    bool isLongValue() const {
+        return typeCode == uint8_t(ColumnType::Memo) || typeCode == uint8_t(ColumnType::OLE);
+    }
+    bool isAutoNumber() const { return flags & (column_flag::kAutoLong | column_flag::kAutoGuid); }
+    bool isCompressedUnicode() const { return extFlags & column_flag::kExtCompressedUnicode; }
+};
+
+namespace index_flag {
+inline constexpr uint8_t kUnique = 0x01;
+inline constexpr uint8_t kIgnoreNulls = 0x02;
+inline constexpr uint8_t kRequired = 0x08;
+}  // namespace index_flag
+
+struct IndexColumn {
+    uint16_t columnNumber = 0;
+    bool ascending = true;
+};
+
+// The physical index: its columns, flags and B-tree.
+struct RealIndexDef {
+    // First word of the 12-byte block: the number of entries when distinctKeys was last
+    // counted; where it equals the entries in the tree, distinctKeys is exact.
+    uint32_t statisticEntries = 0;
+    uint32_t distinctKeys = 0;  // number of distinct keys in the tree
+    std::vector<IndexColumn> columns;
+    MapRef usageMap;
+    uint32_t rootPage = 0;
+    uint32_t unknownWord = 0;  // kept as found
+    uint8_t flags = 0;         // index_flag
+};
+
+enum class LogicalIndexKind : uint8_t { Normal = 0, PrimaryKey = 1, ForeignKey = 2 };
+
+// The named index of Access's user interface; several may share one real index.
+struct LogicalIndexDef {
+    uint32_t number = 0;
+    uint32_t realIndex = 0;
+    uint8_t foreignKeyRole = 0;  // 1 referenced side, 2 foreign-key side
+    int32_t otherIndex = -1;     // partner's logical index number
+    uint32_t otherTablePage = 0;
+    uint8_t updateAction = 0;
+    uint8_t deleteAction = 0;
+    uint8_t kind = 0;  // LogicalIndexKind
+    std::u16string name;
+};
+
+struct TableDefinition {
+    uint32_t firstPage = 0;
+    std::vector<uint32_t> pages;  // the TDEF chain, first page first
+    uint32_t length = 0;          // logical length, as the header states it
+    uint32_t rowCount = 0;
+    uint32_t autoNumber = 0;  // last AutoNumber handed out
+    uint8_t tableType = 0;    // 0x4E user, 0x53 system
+    uint16_t maxColumns = 0;
+    uint16_t varColumns = 0;
+    MapRef ownedPages;
+    MapRef freeSpacePages;
+    std::vector<ColumnDef> columns;  // in stored (display) order
+    std::vector<RealIndexDef> realIndexes;
+    std::vector<LogicalIndexDef> logicalIndexes;
+
+    const ColumnDef* columnByNumber(uint16_t number) const;
+};
+
+namespace tdef_layout {
+inline constexpr size_t kNextPage = 4;
+inline constexpr size_t kLength = 8;
+inline constexpr size_t kMagic = 12;
+inline constexpr size_t kRowCount = 16;
+inline constexpr size_t kAutoNumber = 20;
+inline constexpr size_t kTableType = 40;
+inline constexpr size_t kMaxColumns = 41;
+inline constexpr size_t kVarColumns = 43;
+inline constexpr size_t kColumnCount = 45;
+inline constexpr size_t kLogicalIndexCount = 47;
+inline constexpr size_t kRealIndexCount = 51;
+inline constexpr size_t kOwnedPagesMap = 55;
+inline constexpr size_t kFreeSpaceMap = 59;
+inline constexpr size_t kBlocks = 63;
+inline constexpr size_t kContinuationHeader = 8;
+inline constexpr size_t kRealIndexCountBlock = 12;
+inline constexpr size_t kColumnBlock = 25;
+inline constexpr size_t kRealIndexBlock = 52;
+inline constexpr size_t kLogicalIndexBlock = 28;
+inline constexpr size_t kIndexColumnSlots = 10;
+inline constexpr uint32_t kMagicValue = 1625;
+inline constexpr uint8_t kPageType = 0x02;
+}  // namespace tdef_layout
+
+// Reads the definition whose first TDEF page is `firstPage`. Throws Error on a malformed chain.
+TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage);
+
+}  // namespace jet

@@ -1,0 +1,199 @@
+#include "jet/table/table_definition_writer.h"
+
+#include <algorithm>
+
+namespace jet {
+
+using namespace tdef_layout;
+
+namespace {
+
+inline constexpr uint32_t kRealIndexMagic = 1923;
+// Access stores "General" (0x0409) as the sort order of every column that is not a decimal.
+inline constexpr uint16_t kDefaultSortLcid = 0x0409;
+
+class Buffer {
+  public:
+    explicit Buffer(size_t size) : bytes_(size, 0) {}
+    void u8(uint8_t v) { bytes_.push_back(v); }
+    void u16(uint16_t v) {
+        u8(static_cast<uint8_t>(v));
+        u8(static_cast<uint8_t>(v >> 8));
+    }
+    void u32(uint32_t v) {
+        u16(static_cast<uint16_t>(v));
+        u16(static_cast<uint16_t>(v >> 16));
+    }
+    void zeros(size_t n) { bytes_.insert(bytes_.end(), n, 0); }
+    void mapRef(MapRef m) {
+        u8(m.row);
+        u8(static_cast<uint8_t>(m.page));
+        u16(static_cast<uint16_t>(m.page >> 8));
+    }
+    void name(const std::u16string& text) {
+        // Names are stored as plain UTF-16LE, never compressed.
+        u16(static_cast<uint16_t>(text.size() * 2));
+        for (char16_t c : text) u16(static_cast<uint16_t>(c));
+    }
+    uint8_t* at(size_t offset) { return bytes_.data() + offset; }
+    std::vector<uint8_t> take() { return std::move(bytes_); }
+
+  private:
+    std::vector<uint8_t> bytes_;
+};
+
+void writeColumn(Buffer& b, const ColumnDef& c) {
+    b.u8(c.typeCode);
+    b.u32(kMagicValue);
+    b.u16(c.number);
+    b.u16(c.varIndex);
+    b.u16(c.displayIndex);
+    if (c.typeCode == uint8_t(ColumnType::Decimal)) {
+        b.u8(c.precision);
+        b.u8(c.scale);
+        b.u16(0);
+    } else {
+        b.u16(c.sortLcid);
+        b.u8(0);
+        b.u8(c.sortVersion);
+    }
+    b.u8(c.flags);
+    b.u8(c.extFlags);
+    b.u32(0);
+    b.u16(c.fixedOffset);
+    b.u16(c.length);
+}
+
+void writeRealIndex(Buffer& b, const RealIndexDef& r) {
+    b.u32(kRealIndexMagic);
+    for (size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
+        if (slot < r.columns.size()) {
+            b.u16(r.columns[slot].columnNumber);
+            b.u8(r.columns[slot].ascending ? 1 : 0);
+        } else {
+            b.u16(0xFFFF);
+            b.u8(0);
+        }
+    }
+    b.mapRef(r.usageMap);
+    b.u32(r.rootPage);
+    b.u32(r.unknownWord);
+    b.u8(r.flags);
+    b.zeros(5);
+}
+
+void writeLogicalIndex(Buffer& b, const LogicalIndexDef& l) {
+    b.u32(kMagicValue);
+    b.u32(l.number);
+    b.u32(l.realIndex);
+    b.u8(l.foreignKeyRole);
+    b.u32(static_cast<uint32_t>(l.otherIndex));
+    b.u32(l.otherTablePage);
+    b.u8(l.updateAction);
+    b.u8(l.deleteAction);
+    b.u8(l.kind);
+    b.zeros(4);
+}
+
+void requireWritable(const TableDefinition& t) {
+    if (t.columns.size() > 0xFFFF || t.realIndexes.size() > 1024 || t.logicalIndexes.size() > 1024)
+        throw Error(ErrorCode::InvalidArgument, "Zu viele Spalten oder Indizes in der Tabelle.");
+    for (const auto& r : t.realIndexes)
+        if (r.columns.size() > kIndexColumnSlots)
+            throw Error(ErrorCode::InvalidArgument, "Ein Index kann höchstens 10 Felder umfassen.");
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t) {
+    requireWritable(t);
+    Buffer b(0);
+    b.u8(kPageType);
+    b.u8(0x01);
+    b.u16(0);  // free space: per page, set when split
+    b.u32(0);  // next page: set when chained
+    b.u32(0);  // length: set below
+    b.u32(kMagicValue);
+    b.u32(t.rowCount);
+    b.u32(t.autoNumber);
+    b.u8(0x01);
+    b.zeros(kHeaderUnknownSize - 1);
+    b.u8(t.tableType);
+    b.u16(t.maxColumns);
+    b.u16(t.varColumns);
+    b.u16(static_cast<uint16_t>(t.columns.size()));
+    b.u32(static_cast<uint32_t>(t.logicalIndexes.size()));
+    b.u32(static_cast<uint32_t>(t.realIndexes.size()));
+    b.mapRef(t.ownedPages);
+    b.mapRef(t.freeSpacePages);
+    for (const auto& r : t.realIndexes) {
+        b.u32(r.statisticEntries);
+        b.u32(r.distinctKeys);
+        b.u32(0);
+    }
+    for (const auto& c : t.columns) writeColumn(b, c);
+    for (const auto& c : t.columns) b.name(c.name);
+    for (const auto& r : t.realIndexes) writeRealIndex(b, r);
+    for (const auto& l : t.logicalIndexes) writeLogicalIndex(b, l);
+    for (const auto& l : t.logicalIndexes) b.name(l.name);
+    for (const auto& c : t.columns) {
+        if (!c.longValueOwnedMap) continue;
+        b.u16(c.number);
+        b.mapRef(*c.longValueOwnedMap);
+        b.mapRef(c.longValueFreeMap.value_or(MapRef{}));
+    }
+    b.u16(0xFFFF);
+    std::vector<uint8_t> bytes = b.take();
+    putU32(bytes.data() + kLength, static_cast<uint32_t>(bytes.size()));
+    return bytes;
+}
+
+std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t>& logical) {
+    std::vector<std::vector<uint8_t>> pages;
+    size_t at = 0;
+    while (at < logical.size() || pages.empty()) {
+        std::vector<uint8_t> page(kPageSize, 0);
+        size_t header = pages.empty() ? 0 : kContinuationHeader;
+        size_t take = std::min(logical.size() - at, kPageSize - header);
+        std::copy_n(logical.begin() + static_cast<std::ptrdiff_t>(at), take,
+                    page.begin() + static_cast<std::ptrdiff_t>(header));
+        page[0] = kPageType;
+        page[1] = 0x01;
+        // Access counts the free space as if each page kept 8 bytes in reserve.
+        size_t used = header + take + 8;
+        putU16(page.data() + 2, static_cast<uint16_t>(used >= kPageSize ? 0 : kPageSize - used));
+        putU32(page.data() + kNextPage, 0);
+        pages.push_back(std::move(page));
+        at += take;
+    }
+    return pages;
+}
+
+void writeTableDefinition(PageFile& file, PageAllocator& allocator, TableDefinition& t) {
+    std::vector<uint8_t> logical = encodeTableDefinition(t);
+    std::vector<uint32_t> chain = t.pages;
+    if (chain.empty()) chain.push_back(t.firstPage != 0 ? t.firstPage : allocator.allocate());
+    ByteView first = file.page(chain.front());
+    if (first.u8(0) == kPageType && first.u32(kMagic) == kMagicValue)
+        std::copy_n(first.data() + kHeaderUnknownAt, kHeaderUnknownSize,
+                    logical.begin() + kHeaderUnknownAt);
+
+    std::vector<std::vector<uint8_t>> images = tableDefinitionPages(logical);
+    while (chain.size() < images.size()) chain.push_back(allocator.allocate());
+    for (size_t i = images.size(); i < chain.size(); ++i) allocator.release(chain[i]);
+    chain.resize(images.size());
+    size_t remaining = logical.size();
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (i + 1 < images.size()) putU32(images[i].data() + kNextPage, chain[i + 1]);
+        // Past the definition's end a page keeps what it held, as Access leaves it.
+        size_t header = i == 0 ? 0 : kContinuationHeader;
+        size_t used = header + std::min(remaining, kPageSize - header);
+        remaining -= used - header;
+        std::copy_n(images[i].begin(), used, file.writablePage(chain[i]));
+    }
+    t.firstPage = chain.front();
+    t.pages = std::move(chain);
+    t.length = static_cast<uint32_t>(logical.size());
+}
+
+}  // namespace jet

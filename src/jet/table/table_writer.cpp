@@ -1,0 +1,171 @@
+#include "jet/table/table_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "jet/base/text.h"
+#include "jet/page/usage_map.h"
+#include "jet/page/usage_map_writer.h"
+#include "jet/table/data_page_writer.h"
+#include "jet/table/long_value_rows.h"
+
+namespace jet {
+
+namespace {
+
+// A new page may need a new bitmap page in each of the table's two maps.
+constexpr size_t kPagesPerNewDataPage = 3;
+
+bool hasMap(MapRef map) {
+    return map.page != 0;
+}
+
+}  // namespace
+
+TableWriter::TableWriter(PageFile& file, PageAllocator& allocator, TableDefinition& table)
+    : file_(file), allocator_(allocator), table_(table), encoder_(table) {
+    for (const ColumnDef& c : table.columns)
+        if (c.isLongValue()) longValues_.emplace_back(file, allocator, c);
+}
+
+RowLocation TableWriter::insert(std::span<const Value> valuesByNumber) {
+    encoder_.encode(valuesByNumber);
+    requireRoomInFile();
+    storeLongValues();
+    std::span<const uint8_t> row = encoder_.row();
+    const uint32_t page = pageFor(row.size());
+    AddedRow added = addRow(file_.writablePage(page), row.size());
+    std::memcpy(added.bytes, row.data(), row.size());
+    if (hasMap(table_.freeSpacePages) && isFull(page))
+        removePageFromMap(file_, table_.freeSpacePages, page);
+    ++table_.rowCount;
+    noteAutoNumber(valuesByNumber);
+    writeCounts();
+    return RowLocation{page, added.row};
+}
+
+void TableWriter::requireRoomInFile() const {
+    size_t needed = kPagesPerNewDataPage;
+    for (const OutOfRowValue& v : encoder_.outOfRow())
+        needed += LongValueWriter::pagesNeeded(v.data.size(), v.storage);
+    if (size_t{file_.pageCount()} + needed > file_.pageLimit())
+        throw Error(ErrorCode::DatabaseFull,
+                    "Die Datenbank '" + file_.path() + "' hat die Höchstgröße von 2 GB erreicht.");
+}
+
+void TableWriter::storeLongValues() {
+    for (const OutOfRowValue& v : encoder_.outOfRow())
+        encoder_.setLongValueRow(v, longValueWriter(v.columnNumber).write(v.data, v.storage));
+}
+
+LongValueWriter& TableWriter::longValueWriter(uint16_t columnNumber) {
+    for (LongValueWriter& w : longValues_)
+        if (w.column().number == columnNumber) return w;
+    throwCorrupt(table_.firstPage, "Spalte " + std::to_string(columnNumber) + " fehlt");
+}
+
+void TableWriter::noteAutoNumber(std::span<const Value> valuesByNumber) {
+    for (const ColumnDef& c : table_.columns) {
+        if (!(c.flags & column_flag::kAutoLong) || c.number >= valuesByNumber.size()) continue;
+        auto* value = std::get_if<int32_t>(&valuesByNumber[c.number]);
+        if (value && *value > 0 && static_cast<uint32_t>(*value) > table_.autoNumber)
+            table_.autoNumber = static_cast<uint32_t>(*value);
+    }
+}
+
+uint32_t TableWriter::pageFor(size_t length) {
+    if (!currentKnown_) findCurrentPage();
+    if (currentPage_ != 0 && rowFits(file_.page(currentPage_), length)) return currentPage_;
+    // The page left behind stays in the free-space map unless it is full; it left the map
+    // with the row that filled it.
+    currentPage_ = newDataPage();
+    return currentPage_;
+}
+
+uint32_t TableWriter::newDataPage() {
+    if (!hasMap(table_.ownedPages))
+        throw Error(ErrorCode::NotSupported,
+                    "Die Tabelle auf Seite " + std::to_string(table_.firstPage) +
+                        " hat keine Seitentabelle; Zeilen können nicht angefügt werden.");
+    const uint32_t page = allocator_.allocate();
+    addPageToMap(file_, allocator_, table_.ownedPages, page);
+    if (hasMap(table_.freeSpacePages)) addPageToMap(file_, allocator_, table_.freeSpacePages, page);
+    formatDataPage(file_.writablePage(page), table_.firstPage);
+    return page;
+}
+
+bool TableWriter::isDataPageOfTable(ByteView page) const {
+    return page.u8(0) == data_page_layout::kPageType &&
+           page.u32(data_page_layout::kOwner) == table_.firstPage;
+}
+
+bool TableWriter::isFull(uint32_t page) {
+    ByteView bytes = file_.page(page);
+    return !rowFits(bytes, encoder_.minimumRowSize());
+}
+
+// The last page of the free-space map that is one of the table's data pages.
+void TableWriter::findCurrentPage() {
+    currentKnown_ = true;
+    currentPage_ = 0;
+    if (!hasMap(table_.ownedPages) || !hasMap(table_.freeSpacePages)) return;
+    const std::vector<uint32_t> owned = readUsageMap(file_, table_.ownedPages).pages;
+    const std::vector<uint32_t> withRoom = readUsageMap(file_, table_.freeSpacePages).pages;
+    for (auto it = withRoom.rbegin(); it != withRoom.rend(); ++it) {
+        if (std::binary_search(owned.begin(), owned.end(), *it) &&
+            isDataPageOfTable(file_.page(*it))) {
+            currentPage_ = *it;
+            return;
+        }
+    }
+}
+
+void TableWriter::deleteAll() {
+    // Found through the rows, so before the rows go.
+    const std::vector<uint32_t> unmapped = unmappedLongValuePages();
+    if (hasMap(table_.ownedPages)) {
+        for (uint32_t page : readUsageMap(file_, table_.ownedPages).pages)
+            if (isDataPageOfTable(file_.page(page))) releaseDataPage(file_, allocator_, page);
+        clearMap(file_, table_.ownedPages);
+    }
+    if (hasMap(table_.freeSpacePages)) clearMap(file_, table_.freeSpacePages);
+    for (LongValueWriter& w : longValues_) {
+        if (w.hasMaps())
+            w.releaseMappedPages();
+        else
+            w.forgetCurrentPage();
+    }
+    for (uint32_t page : unmapped) releaseDataPage(file_, allocator_, page);
+    currentPage_ = 0;
+    currentKnown_ = true;
+    table_.rowCount = 0;
+    writeCounts();
+}
+
+std::vector<uint32_t> TableWriter::unmappedLongValuePages() {
+    std::vector<uint16_t> columns;
+    for (const LongValueWriter& w : longValues_)
+        if (!w.hasMaps()) columns.push_back(w.column().number);
+    if (columns.empty()) return {};
+    return pagesHoldingOnly(file_, longValueRowsOf(file_, table_, columns));
+}
+
+void TableWriter::writeCounts() {
+    using namespace tdef_layout;
+    writeDefinitionWord(kRowCount, table_.rowCount);
+    writeDefinitionWord(kAutoNumber, table_.autoNumber);
+    for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
+        size_t block = kBlocks + i * kRealIndexCountBlock;
+        writeDefinitionWord(block, table_.realIndexes[i].statisticEntries);
+        writeDefinitionWord(block + kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
+    }
+}
+
+void TableWriter::writeDefinitionWord(size_t offset, uint32_t value) {
+    // Jet allows 32 indexes, so the count blocks always lie on the first page.
+    if (offset + sizeof(value) > kPageSize)
+        throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
+    putU32(file_.writablePage(table_.firstPage) + offset, value);
+}
+
+}  // namespace jet

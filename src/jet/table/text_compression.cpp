@@ -1,0 +1,149 @@
+#include "jet/table/text_compression.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace jet {
+
+using namespace text_compression_layout;
+
+namespace {
+
+bool isOneByte(char16_t c) {
+    return c != 0 && c <= kLastOneByte;
+}
+
+bool hasCompressedForm(char16_t c) {
+    return (c & 0xFF) != 0;  // U+0000, or a two-byte character whose low byte reads as a switch
+}
+
+bool mayCompress(const ColumnDef& column, std::u16string_view text) {
+    return column.isCompressedUnicode() && text.size() <= kMaxCompressedChars;
+}
+
+// Plain text that begins with U+FEFF starts with the bytes of the marker.
+bool plainReadsAsCompressed(std::u16string_view text) {
+    return !text.empty() && text[0] == 0xFEFF;
+}
+
+// Compressed text must stay below this size to be chosen.
+size_t compressedLimit(std::u16string_view text) {
+    return plainReadsAsCompressed(text) ? maxStoredTextSize(text.size()) + 1 : 2 * text.size();
+}
+
+// The size of the compressed form, or 0 when some character has none.
+size_t compressedSize(std::u16string_view text) {
+    size_t size = sizeof(kMarker);
+    bool oneByteMode = true;
+    for (char16_t c : text) {
+        if (!hasCompressedForm(c)) return 0;
+        const bool oneByte = isOneByte(c);
+        if (oneByte != oneByteMode) ++size;
+        oneByteMode = oneByte;
+        size += oneByte ? 1 : 2;
+    }
+    return size;
+}
+
+// True when the four characters in `w` (as they lie in memory) are all one-byte characters.
+bool fourOneByte(uint64_t w) {
+    constexpr uint64_t kHighBytes = 0xFF00FF00FF00FF00ull;
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kSignBits = 0x8000800080008000ull;
+    // With every high byte 0, subtracting 1 from each character borrows only at a U+0000.
+    return (w & kHighBytes) == 0 && ((w - kOnes) & kSignBits) == 0;
+}
+
+// The low bytes of the four characters in `w`, in their order.
+uint32_t lowBytes(uint64_t w) {
+    const uint64_t pairs = (w | w >> 8) & 0x0000FFFF0000FFFFull;
+    return static_cast<uint32_t>(pairs | pairs >> 16);
+}
+
+// Writes the compressed form of `text` at `out` while it stays below `limit` bytes; returns
+// its size, or 0 when it would not (or some character has no compressed form). One pass, four
+// one-byte characters at a step, as every row's text passes through here.
+size_t compressBelow(std::u16string_view text, uint8_t* out, size_t limit) {
+    if (limit <= sizeof(kMarker)) return 0;
+    uint8_t* p = std::copy(std::begin(kMarker), std::end(kMarker), out);
+    const uint8_t* const end = out + limit;
+    const char16_t* c = text.data();
+    const char16_t* const last = c + text.size();
+    bool oneByteMode = true;
+    // Each write checks that the result stays below `limit`, with `needed` bytes to come.
+    auto fits = [&](ptrdiff_t needed) { return end - p > needed; };
+    while (c != last) {
+        const bool oneByte = isOneByte(*c);
+        if (!oneByte && !hasCompressedForm(*c)) return 0;
+        if (oneByte != oneByteMode) {
+            if (!fits(1)) return 0;
+            *p++ = kModeSwitch;
+            oneByteMode = oneByte;
+        }
+        if (!oneByte) {
+            if (!fits(2)) return 0;
+            *p++ = static_cast<uint8_t>(*c);
+            *p++ = static_cast<uint8_t>(*c >> 8);
+            ++c;
+            continue;
+        }
+        if constexpr (std::endian::native == std::endian::little) {
+            for (uint64_t w; last - c >= 4 && fits(4); c += 4, p += 4) {
+                std::memcpy(&w, c, sizeof w);
+                if (!fourOneByte(w)) break;
+                const uint32_t bytes = lowBytes(w);
+                std::memcpy(p, &bytes, sizeof bytes);
+            }
+        }
+        for (; c != last && isOneByte(*c); ++c) {
+            if (!fits(1)) return 0;
+            *p++ = static_cast<uint8_t>(*c);
+        }
+    }
+    return static_cast<size_t>(p - out);
+}
+
+void writePlain(std::u16string_view text, uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!text.empty()) std::memcpy(p, text.data(), 2 * text.size());  // already UTF-16LE
+    } else {
+        for (char16_t c : text) {
+            *p++ = static_cast<uint8_t>(c);
+            *p++ = static_cast<uint8_t>(c >> 8);
+        }
+    }
+}
+
+}  // namespace
+
+bool storesCompressed(const ColumnDef& column, std::u16string_view text) {
+    if (!mayCompress(column, text)) return false;
+    const size_t size = compressedSize(text);
+    return size != 0 && size < compressedLimit(text);
+}
+
+size_t storedTextSize(const ColumnDef& column, std::u16string_view text) {
+    return storesCompressed(column, text) ? compressedSize(text) : 2 * text.size();
+}
+
+void appendPlainText(std::u16string_view text, std::vector<uint8_t>& out) {
+    const size_t start = out.size();
+    out.resize(start + 2 * text.size());
+    writePlain(text, out.data() + start);
+}
+
+size_t writeStoredText(const ColumnDef& column, std::u16string_view text, uint8_t* out) {
+    if (mayCompress(column, text))
+        if (size_t size = compressBelow(text, out, compressedLimit(text))) return size;
+    writePlain(text, out);
+    return 2 * text.size();
+}
+
+void appendStoredText(const ColumnDef& column, std::u16string_view text,
+                      std::vector<uint8_t>& out) {
+    const size_t start = out.size();
+    out.resize(start + maxStoredTextSize(text.size()));
+    out.resize(start + writeStoredText(column, text, out.data() + start));
+}
+
+}  // namespace jet
