@@ -124,6 +124,7 @@ void PageFile::forgetCache() {
 PageFile::CachedPage& PageFile::cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes) {
     CachedPage& page = cache_[number];
     page.bytes = std::move(bytes);
+    page.lastUse = ++useClock_;
     lastNumber_ = number;
     last_ = &page;
     return page;
@@ -138,6 +139,7 @@ PageFile::CachedPage& PageFile::find(uint32_t number) {
     if (fd_ < 0) throw Error(ErrorCode::ObjectClosed, "Die Datei '" + path_ + "' ist geschlossen.");
     auto found = cache_.find(number);
     if (found != cache_.end()) {
+        found->second.lastUse = ++useClock_;
         lastNumber_ = number;
         last_ = &found->second;
         return found->second;
@@ -293,14 +295,18 @@ void PageFile::sync() {
 
 void PageFile::trimCache(size_t keepPages) {
     if (cache_.size() <= keepPages) return;
+    std::vector<std::pair<uint64_t, uint32_t>> clean;  // last use, page number
+    clean.reserve(cache_.size());
+    for (const auto& [number, page] : cache_)
+        if (!page.dirty) clean.emplace_back(page.lastUse, number);
+    const size_t target = keepPages - keepPages / 4;
+    const size_t drop = std::min(clean.size(), cache_.size() - target);
+    std::nth_element(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(drop), clean.end());
     last_ = nullptr;
-    for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > keepPages;) {
-        if (it->second.dirty) {
-            ++it;
-        } else {
-            if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second.bytes));
-            it = cache_.erase(it);
-        }
+    for (size_t i = 0; i < drop; ++i) {
+        auto it = cache_.find(clean[i].second);
+        if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second.bytes));
+        cache_.erase(it);
     }
 }
 

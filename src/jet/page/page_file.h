@@ -5,8 +5,8 @@
 //
 // Pages are cached. A page changed through writablePage() is dirty until flush() writes it;
 // dirty pages are never dropped from the cache. Clean pages are dropped only by trimCache(),
-// so a ByteView or pointer into a page stays valid until the next trimCache() call: callers
-// trim at points where they hold no page, such as between rows.
+// least recently used first, so a ByteView or pointer into a page stays valid until the next
+// trimCache() call: callers trim at points where they hold no page, such as between rows.
 //
 // Every flush is all or nothing (see journal.h): a writer killed in the middle of one leaves a
 // journal that the next opener rolls back. A flush that fails (a full disk, an I/O error) is
@@ -76,7 +76,9 @@ class PageFile {
     size_t dirtyPageCount() const { return dirty_.size(); }
     // Whether opening this file rolled back an interrupted flush.
     bool recovered() const { return recovered_; }
-    // Drops clean pages while the cache holds more than `keepPages` pages.
+    // When the cache holds more than `keepPages` pages, drops the clean pages used least
+    // recently until it holds three quarters of that: the pages a run keeps coming back to
+    // (usage maps, the upper index levels, the page being filled) stay.
     void trimCache(size_t keepPages = kDefaultCachePages);
 
     static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
@@ -85,6 +87,7 @@ class PageFile {
     struct CachedPage {
         std::unique_ptr<uint8_t[]> bytes;
         bool dirty = false;
+        uint64_t lastUse = 0;  // useClock_ when last looked up
     };
     CachedPage& load(uint32_t number);
     CachedPage& find(uint32_t number);  // load() past the page used last
@@ -111,6 +114,7 @@ class PageFile {
     // The page used last: a row touches the same few pages again and again.
     uint32_t lastNumber_ = 0;
     CachedPage* last_ = nullptr;
+    uint64_t useClock_ = 0;
     // Buffers of dropped pages, reused: a page-sized allocation per page read or appended
     // would make the allocator sort its free lists again and again.
     std::vector<std::unique_ptr<uint8_t[]>> spare_;
