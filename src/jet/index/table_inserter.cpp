@@ -75,6 +75,10 @@ void TableInserter::deleteAll() {
     }
 }
 
+void TableInserter::requireKeys(std::span<const Value> values) const {
+    for (const RealIndexDef& index : table_.realIndexes) (void)indexKey(table_, index, values);
+}
+
 void TableInserter::writeCounts() {
     rows_.writeCounts();
 }

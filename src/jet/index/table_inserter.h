@@ -30,7 +30,8 @@ class TableInserter {
     RowLocation insert(std::span<const Value> valuesByNumber);
 
     // Deletes the row whose id is `where` and its entries in every index; the counts follow.
-    // Throws Error when there is no live row at `where`.
+    // Throws Error when there is no live row at `where`, and (nothing changed) when one of its
+    // keys cannot be formed.
     void deleteRow(RowLocation where);
 
     // Gives the row whose id is `where` new values; its id stays, so only the entries whose
@@ -40,6 +41,12 @@ class TableInserter {
 
     // Deletes every row and empties every index; the AutoNumber counter stays.
     void deleteAll();
+
+    // Forms the row's key for every index and changes nothing: throws what insert(),
+    // deleteRow() and updateRow() would throw for a key that cannot be formed (a text column
+    // whose sort order has no key data). A structure change calls it for each row it will add,
+    // delete or change before its first write, so that a refusal leaves the file as it was.
+    void requireKeys(std::span<const Value> valuesByNumber) const;
 
     // Writes the counts kept in memory into the table definition's page.
     void writeCounts();

@@ -30,12 +30,13 @@ bool anyNull(const RealIndexDef& index, std::span<const Value> values) {
 
 void TableInserter::deleteRow(RowLocation where) {
     const std::vector<Value> values = Table(file_, table_).readRow(where);
-    for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
-        if (!indexesRow(table_.realIndexes[i], values)) continue;
-        oldKeys_.resize(keys_.size());
-        oldKeys_[i] = indexKey(table_, table_.realIndexes[i], values);
-        removeEntry(i, where);
-    }
+    // Every key first: one that cannot be formed refuses the deletion before any entry goes.
+    oldKeys_.resize(keys_.size());
+    for (size_t i = 0; i < table_.realIndexes.size(); ++i)
+        if (indexesRow(table_.realIndexes[i], values))
+            oldKeys_[i] = indexKey(table_, table_.realIndexes[i], values);
+    for (size_t i = 0; i < table_.realIndexes.size(); ++i)
+        if (indexesRow(table_.realIndexes[i], values)) removeEntry(i, where);
     rows_.deleteRow(where);  // writes the counts, the indexes' too
     if (table_.rowCount != 0) return;
     // Every index is empty now: counts that were stale in the file are exact again.
