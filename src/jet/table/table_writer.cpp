@@ -44,13 +44,28 @@ RowLocation TableWriter::insert(std::span<const Value> valuesByNumber) {
     return RowLocation{page, added.row};
 }
 
+size_t pagesForRow(std::span<const Value> valuesByNumber) {
+    size_t needed = kPagesPerNewDataPage;
+    for (const Value& v : valuesByNumber) {
+        if (auto* bytes = std::get_if<Bytes>(&v))
+            needed += LongValueWriter::pagesNeeded(bytes->size(), LongValueStorage::Chain);
+        if (auto* text = std::get_if<std::u16string>(&v))
+            needed += LongValueWriter::pagesNeeded(text->size() * 2, LongValueStorage::Chain);
+    }
+    return needed;
+}
+
+void requireRoomInFile(const PageFile& file, size_t pages) {
+    if (size_t{file.pageCount()} + pages > file.pageLimit())
+        throw Error(ErrorCode::DatabaseFull,
+                    "Die Datenbank '" + file.path() + "' hat die Höchstgröße von 2 GB erreicht.");
+}
+
 void TableWriter::requireRoomInFile() const {
     size_t needed = kPagesPerNewDataPage;
     for (const OutOfRowValue& v : encoder_.outOfRow())
         needed += LongValueWriter::pagesNeeded(v.data.size(), v.storage);
-    if (size_t{file_.pageCount()} + needed > file_.pageLimit())
-        throw Error(ErrorCode::DatabaseFull,
-                    "Die Datenbank '" + file_.path() + "' hat die Höchstgröße von 2 GB erreicht.");
+    jet::requireRoomInFile(file_, needed);
 }
 
 void TableWriter::storeLongValues() {

@@ -29,6 +29,15 @@ namespace tdef_layout {
 inline constexpr size_t kDistinctKeysInBlock = 4;  // in each real index's 12-byte count block
 }  // namespace tdef_layout
 
+// At most the new pages storing a row of these values takes: a data page with its map pages,
+// and every text and binary value counted as a long-value chain (the columns are not looked
+// at). For checks made before a change writes anything.
+size_t pagesForRow(std::span<const Value> valuesByNumber);
+
+// Throws DatabaseFull when `pages` new pages would take the file past its limit. Free pages
+// inside the file are not counted, so the refusal may come a few pages early.
+void requireRoomInFile(const PageFile& file, size_t pages);
+
 class TableWriter {
   public:
     // `table` must outlive the writer; its counts are changed through this writer only, and
