@@ -39,6 +39,7 @@ enum class ErrorCode : int32_t {
     DdlSyntax = 3290,             // a DDL statement that cannot be read
     DatabaseExists = 3204,        // a new database where a file is already
     InRelationship = 3303,        // a table still taking part in a relationship
+    TableInUse = 3211,            // a structure change on a table an open recordset uses
 };
 
 class Error : public std::runtime_error {

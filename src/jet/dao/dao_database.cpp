@@ -159,7 +159,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::u16string_view name, int
     if (type != dbOpenTable)
         throw Error(ErrorCode::NotSupported, "Nur Recordsets vom Typ Tabelle werden unterstützt.");
     const TableDef& table = tableNamed(name);
-    return std::make_unique<Recordset>(table, tableState(table).inserter);
+    TableState& state = tableState(table);
+    return std::make_unique<Recordset>(table, state.inserter, state.recordsetUse);
 }
 
 void Database::Execute(std::u16string_view statement) {

@@ -100,8 +100,9 @@ const Value& RecordsetField::GetValue() const {
     return owner_->values_[field_->column().number];
 }
 
-Recordset::Recordset(const TableDef& table, TableInserter& inserter)
-    : table_(table), inserter_(inserter) {
+Recordset::Recordset(const TableDef& table, TableInserter& inserter,
+                     std::shared_ptr<const void> inUse)
+    : table_(table), inserter_(inserter), inUse_(std::move(inUse)) {
     for (const auto& field : table_.GetFields()) fields_.push_back(RecordsetField(*this, field));
     prepareNewRow();
     values_ = newRow_;
@@ -188,6 +189,7 @@ void Recordset::Update(int32_t, bool) {
 void Recordset::Close() {
     editing_ = false;
     closed_ = true;
+    inUse_.reset();
 }
 
 }  // namespace jet::dao

@@ -45,8 +45,11 @@ class RecordsetField {
 
 class Recordset {
   public:
-    // `table` and `inserter` outlive the recordset (the database keeps them).
-    Recordset(const TableDef& table, TableInserter& inserter);
+    // `table` and `inserter` outlive the recordset (the database keeps them). `inUse` is held
+    // until Close or the end of the recordset: the database refuses to delete the table while
+    // anyone holds it.
+    Recordset(const TableDef& table, TableInserter& inserter,
+              std::shared_ptr<const void> inUse = nullptr);
 
     // Begins a new row: every field NULL, then each literal DefaultValue (numbers, quoted
     // text, True/False/Yes/No/On/Off); defaults that are expressions (Now(), Date(), ...)
@@ -80,6 +83,7 @@ class Recordset {
     // table copy, so a row costs no property lookups.
     std::vector<Value> newRow_;
     std::vector<const Field*> required_;
+    std::shared_ptr<const void> inUse_;
     bool editing_ = false;
     bool closed_ = false;
 };
