@@ -14,6 +14,7 @@
 #include "jet/page/header_writer.h"
 #include "jet/table/data_page_writer.h"
 #include "jet/table/table_definition_writer.h"
+#include "jet/table/table_writer.h"
 
 namespace jet {
 
@@ -306,12 +307,12 @@ std::vector<Value> emptyRow(const TableDefinition& t) {
     return std::vector<Value>(size, Null{});
 }
 
-void addCatalogRow(dao::Database& db, const NewTable& table, int32_t id) {
-    TableInserter& objects = db.inserterFor(u"MSysObjects");
-    const TableDefinition& t = objects.table();
+// The new table's MSysObjects row; its Id is set once the table has its first page.
+std::vector<Value> catalogRowFor(dao::Database& db, const NewTable& table) {
+    const TableDefinition& t = db.inserterFor(u"MSysObjects").table();
     std::vector<Value> row = emptyRow(t);
     const DateTime now{jetDateNow()};
-    setValue(row, t, u"Id", id);
+    setValue(row, t, u"Id", int32_t{0});
     setValue(row, t, u"ParentId", int32_t{catalog_layout::kTablesContainer});
     setValue(row, t, u"Name", table.name);
     setValue(row, t, u"Type", catalog_layout::kTypeTable);
@@ -321,7 +322,7 @@ void addCatalogRow(dao::Database& db, const NewTable& table, int32_t id) {
     setValue(row, t, u"Flags", int32_t{0});
     Bytes blob = newTablePropertyBlob(table);
     if (!blob.empty()) setValue(row, t, u"LvProp", std::move(blob));
-    objects.insert(row);
+    return row;
 }
 
 struct Permission {
@@ -345,16 +346,59 @@ std::vector<Permission> inheritedPermissions(dao::Database& db) {
     return out;
 }
 
-void addPermissionRows(dao::Database& db, int32_t id) {
+// The new table's MSysACEs rows; their ObjectId is set with the catalog row's Id.
+std::vector<std::vector<Value>> permissionRowsFor(dao::Database& db) {
     std::vector<Permission> permissions = inheritedPermissions(db);
-    TableInserter& aces = db.inserterFor(u"MSysACEs");
-    const TableDefinition& t = aces.table();
+    const TableDefinition& t = db.inserterFor(u"MSysACEs").table();
+    std::vector<std::vector<Value>> rows;
     for (Permission& p : permissions) {
         std::vector<Value> row = emptyRow(t);
-        setValue(row, t, u"ObjectId", id);
+        setValue(row, t, u"ObjectId", int32_t{0});
         setValue(row, t, u"SID", std::move(p.sid));
         setValue(row, t, u"ACM", p.acm);
         setValue(row, t, u"FInheritable", false);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// At most the pages writeNewTableDefinition takes for `t`: the definition's own, a root per
+// real index and the pages holding the map rows.
+size_t pagesForDefinition(const TableDefinition& t) {
+    constexpr size_t kMapRowsPerPage = 50;  // fewer than fit a data page
+    size_t maps = 2 + t.realIndexes.size();
+    for (const ColumnDef& c : t.columns)
+        if (c.isLongValue()) maps += 2;
+    return tableDefinitionPages(encodeTableDefinition(t)).size() + t.realIndexes.size() +
+           maps / kMapRowsPerPage + 1;
+}
+
+// The rows a new table adds to the system tables, checked before anything is written.
+struct SystemRows {
+    std::vector<Value> catalog;
+    std::vector<std::vector<Value>> permissions;
+};
+
+// Refuses, writing nothing, what storing `t` with `rows` would refuse: an index key of a row
+// that cannot be formed (the Id, still 0, is no text and forms a key either way), a file
+// without room for the pages.
+void requireStorable(dao::Database& db, const TableDefinition& t, const SystemRows& rows) {
+    db.inserterFor(u"MSysObjects").requireKeys(rows.catalog);
+    size_t pages = pagesForDefinition(t) + pagesForRow(rows.catalog);
+    for (const std::vector<Value>& row : rows.permissions) {
+        db.inserterFor(u"MSysACEs").requireKeys(row);
+        pages += pagesForRow(row);
+    }
+    requireRoomInFile(db.storage().file(), pages);
+}
+
+void storeSystemRows(dao::Database& db, SystemRows& rows, int32_t id) {
+    TableInserter& objects = db.inserterFor(u"MSysObjects");
+    setValue(rows.catalog, objects.table(), u"Id", id);
+    objects.insert(rows.catalog);
+    TableInserter& aces = db.inserterFor(u"MSysACEs");
+    for (std::vector<Value>& row : rows.permissions) {
+        setValue(row, aces.table(), u"ObjectId", id);
         aces.insert(row);
     }
 }
@@ -370,10 +414,11 @@ int32_t createTable(dao::Database& db, const NewTable& table) {
                         "Die Tabelle '" + toUtf8(table.name) + "' ist bereits vorhanden.");
     const DatabaseHeader& header = storage.header();
     TableDefinition t = layoutTable(table, SortOrder{header.sortLcid, header.sortVersion});
+    SystemRows rows{catalogRowFor(db, table), permissionRowsFor(db)};
+    requireStorable(db, t, rows);
     writeNewTableDefinition(storage.file(), db.allocator(), t);
     const auto id = static_cast<int32_t>(t.firstPage);
-    addCatalogRow(db, table, id);
-    addPermissionRows(db, id);
+    storeSystemRows(db, rows, id);
     return id;
 }
 

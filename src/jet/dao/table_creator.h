@@ -54,7 +54,9 @@ std::vector<uint8_t> newTablePropertyBlob(const NewTable& table);
 // Tables container, dated now, owned by the database's owner, with the property blob) and its
 // MSysACEs rows (one per inheritable permission on the Tables container that Access hands on
 // to new tables). Returns the catalog Id (the first TDEF page). Throws TableExists when a
-// table of that name (ignoring case) is there. The caller reloads the catalog.
+// table of that name (ignoring case) is there; before writing anything, it also refuses a
+// catalog row whose index keys cannot be formed (UnsupportedFormat: a sort order without key
+// data) and a file without room for the pages (DatabaseFull). The caller reloads the catalog.
 int32_t createTable(dao::Database& db, const NewTable& table);
 
 }  // namespace jet
