@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ class TableDefs {
     auto end() const { return tables_->end(); }
 
     // TableDefs.Delete: the table `name` (ignoring case) with its catalog rows, and every page
-    // of it freed for reuse. Throws ItemNotFound when there is no such table.
+    // of it freed for reuse. Throws ItemNotFound when there is no such table, TableInUse while
+    // a recordset on it is open; a refused deletion leaves the file as it was.
     void Delete(std::u16string_view name);
     // TableDefs.Append: stores the unattached `definition` as a new, empty table; `definition`
     // is the stored table from then on. Throws TableExists, and InvalidArgument for a
@@ -83,17 +85,30 @@ class Database {
     void Close();
 
     // Structure changes behind the collections. Each writes its pages and leaves the
-    // catalog, the table list and the relations as the file now has them.
+    // catalog, the table list and the relations as the file now has them. Each checks every
+    // refusal before its first write (TableInUse for a table an open recordset uses, the
+    // UnsupportedFormat of an index key that cannot be formed, DatabaseFull, names): a
+    // refused change leaves the file as it was.
     void deleteTable(std::u16string_view name);
     void appendTable(TableDef& definition);
     void renameTable(int32_t catalogId, std::u16string_view newName);
     void deleteRelation(std::u16string_view name);
+    // Throws, writing nothing, what deleting the table `name` and then giving `staging` that
+    // name would throw: a swap checked this way does not drop the old table and then stop.
+    void checkTableReplacement(std::u16string_view name, const TableDef& staging);
     // The inserter of any table, system tables included, shared with recordsets.
     TableInserter& inserterFor(const TableDef& table);
     TableInserter& inserterFor(std::u16string_view tableName);
     PageAllocator& allocator() { return allocator_; }
 
   private:
+    struct Deletion;
+    // The checks of deleteTable and renameTable; they write nothing. checkRename returns the
+    // catalog row to change, none when the name stays; `replacedId` is a table about to be
+    // deleted, whose name does not count as taken.
+    Deletion checkDeletion(std::u16string_view name);
+    std::optional<RowLocation> checkRename(int32_t catalogId, std::u16string_view newName,
+                                           int32_t replacedId = 0);
     TableState& tableState(const TableDef& table);
     // Re-reads the catalog, the table definitions and the relations after a change.
     void reload();

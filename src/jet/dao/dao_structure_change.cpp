@@ -5,8 +5,13 @@
 // space back at once: otherwise a file whose tables are replaced on every run would grow
 // with each one. The system tables' cached inserters are dropped afterwards, because their
 // long-value writers may hold a page that went back to the allocator.
+//
+// Each change first checks everything that could refuse it (names, open recordsets, the index
+// keys of every system-table row it adds, deletes or changes, room in the file) and only then
+// writes: a refused change leaves every page as it was, in the cache as on disk.
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "jet/base/object_names.h"
 #include "jet/base/text.h"
@@ -16,6 +21,7 @@
 #include "jet/ddl/relationship_drop.h"
 #include "jet/ddl/table_drop.h"
 #include "jet/table/row_release.h"
+#include "jet/table/table_writer.h"
 
 namespace jet::dao {
 
@@ -90,26 +96,90 @@ RowLocation catalogRowOf(Database& db, int32_t id) {
     return rows.front();
 }
 
-void deleteAccessEntries(Database& db, int32_t objectId) {
-    auto rows = systemRowsWhere(db, kAccessEntries, [&](const auto& t, const auto& values) {
+std::vector<RowLocation> accessEntryRows(Database& db, int32_t objectId) {
+    return systemRowsWhere(db, kAccessEntries, [&](const auto& t, const auto& values) {
         return valueOr<int32_t>(values, columnNumberOf(t, u"ObjectId"), 0) == objectId;
     });
-    for (RowLocation row : rows) deleteSystemRow(db, kAccessEntries, row);
+}
+
+void deleteAccessEntries(Database& db, int32_t objectId) {
+    for (RowLocation row : accessEntryRows(db, objectId)) deleteSystemRow(db, kAccessEntries, row);
+}
+
+// A change of a system-table row that sets the text column `column` to `text`.
+std::function<void(std::vector<Value>&)> setText(Database& db, std::u16string_view table,
+                                                 std::u16string_view column,
+                                                 std::u16string_view text) {
+    const int number = columnNumberOf(db.inserterFor(table).table(), column);
+    return [number, value = std::u16string(text)](std::vector<Value>& values) {
+        values[static_cast<size_t>(number)] = value;
+    };
+}
+
+// Refuses (writing nothing) when deleting the system-table row `id` would: its index keys
+// cannot be formed.
+void requireDeletable(Database& db, std::u16string_view table, RowLocation id) {
+    TableInserter& inserter = db.inserterFor(table);
+    inserter.requireKeys(Table(db.storage().file(), inserter.table()).readRow(id));
+}
+
+// Refuses (writing nothing) when updateSystemRow(db, table, id, change) would: the keys the
+// row has or gets cannot be formed. Returns the pages the update may take at most.
+size_t requireChangeable(Database& db, std::u16string_view table, RowLocation id,
+                         const std::function<void(std::vector<Value>&)>& change) {
+    TableInserter& inserter = db.inserterFor(table);
+    std::vector<Value> values = Table(db.storage().file(), inserter.table()).readRow(id);
+    inserter.requireKeys(values);
+    change(values);
+    inserter.requireKeys(values);
+    return pagesForRow(values);
+}
+
+// The relationship rows whose `column` names the table `name`.
+std::vector<RowLocation> relationshipRowsNaming(Database& db, std::u16string_view column,
+                                                std::u16string_view name) {
+    return systemRowsWhere(db, kRelationships, [&](const auto& t, const auto& values) {
+        return equalIgnoringCase(valueOr<std::u16string>(values, columnNumberOf(t, column), {}),
+                                 name);
+    });
+}
+
+constexpr std::u16string_view kRelationshipTableColumns[] = {u"szObject", u"szReferencedObject"};
+
+// Refuses (writing nothing) when renameInRelationships(db, from, to) would. Returns the pages
+// it may take at most.
+size_t requireRenamableInRelationships(Database& db, std::u16string_view from,
+                                       std::u16string_view to) {
+    size_t pages = 0;
+    for (std::u16string_view column : kRelationshipTableColumns)
+        for (RowLocation row : relationshipRowsNaming(db, column, from))
+            pages +=
+                requireChangeable(db, kRelationships, row, setText(db, kRelationships, column, to));
+    return pages;
 }
 
 // Points the relationships naming table `from` at `to`.
 void renameInRelationships(Database& db, std::u16string_view from, std::u16string_view to) {
-    for (std::u16string_view column : {u"szObject", u"szReferencedObject"}) {
-        auto rows = systemRowsWhere(db, kRelationships, [&](const auto& t, const auto& values) {
-            return equalIgnoringCase(valueOr<std::u16string>(values, columnNumberOf(t, column), {}),
-                                     from);
-        });
-        for (RowLocation row : rows)
-            updateSystemRow(db, kRelationships, row, [&](std::vector<Value>& values) {
-                const int number = columnNumberOf(db.inserterFor(kRelationships).table(), column);
-                values[static_cast<size_t>(number)] = std::u16string(to);
-            });
-    }
+    for (std::u16string_view column : kRelationshipTableColumns)
+        for (RowLocation row : relationshipRowsNaming(db, column, from))
+            updateSystemRow(db, kRelationships, row, setText(db, kRelationships, column, to));
+}
+
+[[noreturn]] void throwInUse(std::u16string_view table) {
+    throw Error(ErrorCode::TableInUse,
+                "Die Tabelle '" + toUtf8(table) +
+                    "' kann nicht gesperrt werden, da sie bereits von einem geöffneten "
+                    "Recordset verwendet wird.");
+}
+
+// The catalog entry of the relationship `name`, if it has one.
+const CatalogEntry* relationshipObject(jet::Database& storage, std::u16string_view name) {
+    for (const CatalogEntry& e : storage.catalog())
+        if (e.type == catalog_layout::kTypeRelationship &&
+            e.parentId == catalog_layout::kRelationshipsContainer &&
+            equalIgnoringCase(e.name, name))
+            return &e;
+    return nullptr;
 }
 
 }  // namespace
@@ -125,7 +195,14 @@ void Database::settleSystemTables() {
     }
 }
 
-void Database::deleteTable(std::u16string_view name) {
+// What deleteTable acts on once checkDeletion let it.
+struct Database::Deletion {
+    const TableDef* table = nullptr;
+    int32_t id = 0;
+    RowLocation catalogRow;
+};
+
+Database::Deletion Database::checkDeletion(std::u16string_view name) {
     requireOpen();
     const TableDef* table = TableDefs(tableDefs_, nullptr).find(name);
     if (!table) throwItemNotFound("'" + toUtf8(name) + "'");
@@ -139,41 +216,63 @@ void Database::deleteTable(std::u16string_view name) {
                     "Die Tabelle '" + toUtf8(entry->name) +
                         "' kann nicht gelöscht werden, weil sie an einer oder mehreren "
                         "Beziehungen beteiligt ist.");
-    const int32_t id = entry->id;
-    const RowLocation catalogRow = catalogRowOf(*this, id);
+    auto state = tables_.find(table->definition().firstPage);
+    if (state != tables_.end() && state->second->usedByRecordset()) throwInUse(entry->name);
+    const Deletion deletion{table, entry->id, catalogRowOf(*this, entry->id)};
+    // The catalog row goes after the rows, so its keys are checked before the rows go.
+    requireDeletable(*this, kCatalog, deletion.catalogRow);
+    for (RowLocation row : accessEntryRows(*this, deletion.id))
+        requireDeletable(*this, kAccessEntries, row);
+    return deletion;
+}
 
-    TableState& state = tableState(*table);
+void Database::deleteTable(std::u16string_view name) {
+    const Deletion deletion = checkDeletion(name);
+    TableState& state = tableState(*deletion.table);
     state.inserter.deleteAll();
     const TableDefinition emptied = state.definition;
     tables_.erase(emptied.firstPage);
 
-    deleteSystemRow(*this, kCatalog, catalogRow);
-    deleteAccessEntries(*this, id);
+    deleteSystemRow(*this, kCatalog, deletion.catalogRow);
+    deleteAccessEntries(*this, deletion.id);
     releaseTableStorage(storage_.file(), allocator_, emptied);
     settleSystemTables();
     reload();
 }
 
-void Database::renameTable(int32_t catalogId, std::u16string_view newName) {
+std::optional<RowLocation> Database::checkRename(int32_t catalogId, std::u16string_view newName,
+                                                 int32_t replacedId) {
     requireOpen();
     const CatalogEntry* entry = tableWithId(storage_, catalogId);
     if (!entry) throwObjectNotFound(std::to_string(catalogId));
     checkObjectName(newName);
-    if (entry->name == newName) return;
+    if (entry->name == newName) return std::nullopt;
     for (const CatalogEntry& e : storage_.catalog())
         if (e.parentId == catalog_layout::kTablesContainer && e.id != catalogId &&
-            equalIgnoringCase(e.name, newName))
+            e.id != replacedId && equalIgnoringCase(e.name, newName))
             throw Error(ErrorCode::TableExists,
                         "Die Tabelle '" + toUtf8(newName) + "' ist bereits vorhanden.");
-    const std::u16string oldName = entry->name;
-    updateSystemRow(*this, kCatalog, catalogRowOf(*this, catalogId),
-                    [&](std::vector<Value>& values) {
-                        const int number = columnNumberOf(inserterFor(kCatalog).table(), u"Name");
-                        values[static_cast<size_t>(number)] = std::u16string(newName);
-                    });
+    const RowLocation row = catalogRowOf(*this, catalogId);
+    size_t pages =
+        requireChangeable(*this, kCatalog, row, setText(*this, kCatalog, u"Name", newName));
+    pages += requireRenamableInRelationships(*this, entry->name, newName);
+    requireRoomInFile(storage_.file(), pages);
+    return row;
+}
+
+void Database::renameTable(int32_t catalogId, std::u16string_view newName) {
+    const std::optional<RowLocation> row = checkRename(catalogId, newName);
+    if (!row) return;
+    const std::u16string oldName = tableWithId(storage_, catalogId)->name;
+    updateSystemRow(*this, kCatalog, *row, setText(*this, kCatalog, u"Name", newName));
     renameInRelationships(*this, oldName, newName);
     settleSystemTables();
     reload();
+}
+
+void Database::checkTableReplacement(std::u16string_view name, const TableDef& staging) {
+    const Deletion deletion = checkDeletion(name);
+    checkRename(staging.catalogId(), name, deletion.id);
 }
 
 void Database::deleteRelation(std::u16string_view name) {
@@ -183,6 +282,21 @@ void Database::deleteRelation(std::u16string_view name) {
     });
     if (found == relations_.end()) throwItemNotFound("'" + toUtf8(name) + "'");
     const Relationship relationship = *found;
+    auto rows = systemRowsWhere(*this, kRelationships, [&](const auto& t, const auto& values) {
+        return valueOr<std::u16string>(values, columnNumberOf(t, u"szRelationship"), {}) ==
+               relationship.name;
+    });
+    const CatalogEntry* object = relationshipObject(storage_, relationship.name);
+    std::optional<RowLocation> objectRow;
+    if (object) objectRow = catalogRowOf(*this, object->id);
+    const int32_t objectId = object ? object->id : 0;
+    // Every row that goes is checked before the indexes change.
+    for (RowLocation row : rows) requireDeletable(*this, kRelationships, row);
+    if (objectRow) {
+        requireDeletable(*this, kCatalog, *objectRow);
+        for (RowLocation row : accessEntryRows(*this, objectId))
+            requireDeletable(*this, kAccessEntries, row);
+    }
 
     const TableDefs tables(tableDefs_, nullptr);
     const TableDef* foreignKey = tables.find(relationship.table);
@@ -198,20 +312,11 @@ void Database::deleteRelation(std::u16string_view name) {
                                      foreignKey->definition(), referenced->definition()))
             tables_.erase(page);
     }
-    auto rows = systemRowsWhere(*this, kRelationships, [&](const auto& t, const auto& values) {
-        return valueOr<std::u16string>(values, columnNumberOf(t, u"szRelationship"), {}) ==
-               relationship.name;
-    });
     for (RowLocation row : rows) deleteSystemRow(*this, kRelationships, row);
-    for (const CatalogEntry& e : storage_.catalog()) {
-        if (e.type != catalog_layout::kTypeRelationship ||
-            e.parentId != catalog_layout::kRelationshipsContainer ||
-            !equalIgnoringCase(e.name, relationship.name))
-            continue;
-        const int32_t id = e.id;
-        deleteSystemRow(*this, kCatalog, catalogRowOf(*this, id));
-        deleteAccessEntries(*this, id);
-        break;
+    if (objectRow) {
+        // Looked up again, as the catalog row is wherever it lies now.
+        deleteSystemRow(*this, kCatalog, catalogRowOf(*this, objectId));
+        deleteAccessEntries(*this, objectId);
     }
     settleSystemTables();
     reload();
