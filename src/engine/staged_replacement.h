@@ -13,7 +13,8 @@ namespace engine {
 // "Lösche: [" line, deletes the Access table `tableName`, writes the "Benenne [" line and gives
 // `staging` the name as the server spells it. Acting only on a staging table made for this
 // table, it never deletes a table whose rows were copied into it directly.
-// Throws jet::Error from the deletion and the renaming.
+// Throws jet::Error from the deletion and the renaming; everything either of them would refuse
+// is refused before the deletion, so then both tables stay as they were.
 void ReplaceWithStaging(RunContext& run, jet::dao::Database& db, jet::dao::TableDef* staging,
                         std::u16string_view tableName, bool tableFailed);
 
