@@ -11,8 +11,8 @@
 
 #include "../jet/sort_order_files.h"
 #include "engine/activity_log.h"
-#include "jet/blank_database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/ddl/blank_database.h"
 #include "transfer_fixture.h"
 
 namespace engine_test {

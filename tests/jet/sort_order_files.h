@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string_view>
 
-#include "jet/database.h"
-#include "jet/header.h"
-#include "jet/page_allocator.h"
-#include "jet/table_definition_writer.h"
+#include "jet/catalog/database.h"
+#include "jet/page/header.h"
+#include "jet/page/page_allocator.h"
+#include "jet/table/table_definition_writer.h"
 
 namespace jet::testing {
 

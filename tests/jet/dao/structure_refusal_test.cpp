@@ -8,11 +8,11 @@
 #include <string>
 
 #include "fixture_files.h"
-#include "jet/blank_database.h"
-#include "jet/check.h"
-#include "jet/dao_database.h"
-#include "jet/database.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
+#include "jet/catalog/database.h"
+#include "jet/check/check.h"
+#include "jet/dao/dao_database.h"
+#include "jet/ddl/blank_database.h"
 #include "sort_order_files.h"
 
 namespace jet {
