@@ -110,7 +110,7 @@ uint8_t realIndexFlags(const NewIndex& i) {
 }
 
 std::vector<IndexColumn> indexColumns(const NewIndex& i, const std::vector<ColumnDef>& columns) {
-    if (i.columns.empty() || i.columns.size() > tdef_layout::kIndexColumnSlots)
+    if (i.columns.empty() || i.columns.size() > tdef_layout::real_index_block::kSlotCount)
         invalid("Der Index '" + toUtf8(i.name) + "' muss 1 bis 10 Felder umfassen.");
     std::vector<IndexColumn> out;
     for (const NewIndexColumn& ic : i.columns) {

@@ -11,20 +11,11 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
+#include "jet/format/index_page_layout.h"
 #include "jet/index/index_tree.h"
 #include "jet/table/table.h"
 
 namespace jet {
-
-namespace index_page_layout {
-inline constexpr size_t kUnknown8 = 8;     // u32, always 0
-inline constexpr size_t kNodeMarker = 26;  // u8: Access writes 1 on node pages, 0 on leaves
-inline constexpr uint8_t kNodeMarkerValue = 1;
-inline constexpr uint8_t kPageMarker = 0x01;  // byte 1 of every index page
-// Bytes of entries a page can hold after prefix compression.
-inline constexpr size_t kEntryCapacity = kPageSize - kEntries;
-static_assert(kEntryCapacity <= kEntryMaskSize * 8, "the entry mask must reach every entry end");
-}  // namespace index_page_layout
 
 // A sequence of full entries: key, row pointer and, in node entries, the child page.
 class EntryList {

@@ -10,28 +10,11 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
+#include "jet/format/index_page_layout.h"
 #include "jet/page/page_file.h"
 #include "jet/table/table.h"
 
 namespace jet {
-
-namespace index_page_layout {
-inline constexpr uint8_t kNodePageType = 0x03;
-inline constexpr uint8_t kLeafPageType = 0x04;
-inline constexpr size_t kFreeSpace = 2;        // u16: bytes after the last entry
-inline constexpr size_t kTableDefinition = 4;  // u32: the owning table's TDEF page
-inline constexpr size_t kPrevPage = 12;        // u32: sibling links, 0 = none
-inline constexpr size_t kNextPage = 16;
-inline constexpr size_t kChildTail = 20;     // u32: node pages' last child, 0 = none
-inline constexpr size_t kPrefixLength = 24;  // u16
-inline constexpr size_t kEntryMask = 27;     // bit k set: an entry ends k bytes into the entries
-inline constexpr size_t kEntryMaskSize = 453;
-inline constexpr size_t kEntries = 480;
-inline constexpr size_t kRowPointerSize = 4;    // u24 page, u8 row, big-endian
-inline constexpr size_t kChildPointerSize = 4;  // u32 big-endian
-// Far more levels than a 2 GB file can fill; deeper trees are loops or garbage.
-inline constexpr unsigned kMaxDepth = 32;
-}  // namespace index_page_layout
 
 // One entry. `child` is the page below a node entry, 0 in leaf entries.
 struct IndexEntry {

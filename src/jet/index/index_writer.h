@@ -29,6 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "jet/format/index_page_layout.h"
 #include "jet/index/index_leaf_page.h"
 #include "jet/index/index_page_image.h"
 #include "jet/page/page_allocator.h"
@@ -37,12 +38,6 @@
 #include "jet/table/table_definition.h"
 
 namespace jet {
-
-namespace index_page_layout {
-// Longest key the writer accepts: a node entry of this key takes a quarter of a page, so a
-// page that overflows by one entry always splits into two that fit.
-inline constexpr size_t kMaxKeySize = kEntryCapacity / 4 - kRowPointerSize - kChildPointerSize;
-}  // namespace index_page_layout
 
 class IndexWriter {
   public:

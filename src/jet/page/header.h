@@ -6,23 +6,11 @@
 #include <string>
 
 #include "jet/base/bytes.h"
+#include "jet/format/header_layout.h"
 
 namespace jet {
 
 enum class FormatVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
-
-namespace header_layout {
-inline constexpr size_t kEngineName = 4;  // "Standard Jet DB"
-inline constexpr size_t kVersion = 0x14;
-inline constexpr size_t kMaskedStart = 0x18;  // this many bytes on are XOR-masked
-inline constexpr size_t kMaskedLength = 128;
-inline constexpr size_t kCodePage = 0x3C;
-inline constexpr size_t kEncodingKey = 0x3E;
-inline constexpr size_t kPassword = 0x42;
-inline constexpr size_t kPasswordLength = 40;
-inline constexpr size_t kSortOrder = 0x6E;
-inline constexpr size_t kCreationDate = 0x72;
-}  // namespace header_layout
 
 // The fixed keystream that masks the header region; the same for every Jet 4 file.
 const std::array<uint8_t, header_layout::kMaskedLength>& headerMask();

@@ -23,13 +23,10 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
+#include "jet/format/page_size.h"
 #include "jet/page/journal.h"
 
 namespace jet {
-
-inline constexpr uint32_t kPageSize = 4096;
-// Jet's limit on the size of a file: 2 GiB.
-inline constexpr uint32_t kMaxPages = 0x80000000u / kPageSize;
 
 enum class OpenMode { ReadOnly, Exclusive };
 

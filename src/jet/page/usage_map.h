@@ -6,28 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "jet/format/usage_map_layout.h"
 #include "jet/page/page_file.h"
 
 namespace jet {
-
-// A reference to a usage-map row: the row number on the page that holds it.
-struct MapRef {
-    uint8_t row = 0;
-    uint32_t page = 0;
-    bool operator==(const MapRef&) const = default;
-};
-
-namespace usage_map_layout {
-inline constexpr uint8_t kInline = 0x00;
-inline constexpr uint8_t kReference = 0x01;
-inline constexpr size_t kInlineStart = 1;  // u32 first page covered
-inline constexpr size_t kInlineBitmap = 5;
-inline constexpr size_t kReferencePointers = 1;
-inline constexpr uint8_t kBitmapPageType = 0x05;
-inline constexpr size_t kBitmapPageHeader = 4;
-inline constexpr uint32_t kPagesPerBitmapPage = (kPageSize - kBitmapPageHeader) * 8;
-inline constexpr MapRef kGlobalMap{0, 1};
-}  // namespace usage_map_layout
 
 enum class UsageMapKind { Inline, Reference };
 

@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
+#include "jet/format/row_layout.h"
 #include "jet/page/data_page.h"
 #include "jet/table/table.h"
 
 namespace jet {
-
-namespace row_layout {
-inline constexpr size_t kLookupSize = 4;  // a moved row's pointer: row (1), page (3)
-}  // namespace row_layout
 
 // Sets `flags` in the offset word of `row`. REQUIRES: the row exists.
 void setRowFlags(uint8_t* page, uint8_t row, uint16_t flags);

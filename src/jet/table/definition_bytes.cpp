@@ -10,22 +10,6 @@ namespace jet {
 
 using namespace tdef_layout;
 
-namespace {
-
-// Fields of the 28-byte logical index block and the 52-byte real index block.
-constexpr size_t kLogicalNumber = 4;
-constexpr size_t kLogicalReal = 8;
-constexpr size_t kLogicalOtherIndex = 13;
-constexpr size_t kLogicalOtherPage = 17;
-constexpr size_t kLogicalKind = 23;
-constexpr size_t kRealMap = 4 + kIndexColumnSlots * 3;
-constexpr size_t kRealRoot = kRealMap + 4;
-// Access keeps this many bytes of every TDEF page unused beyond the definition.
-constexpr size_t kPageReserve = 8;
-constexpr size_t kFreeSpaceField = 2;
-
-}  // namespace
-
 DefinitionBytes::DefinitionBytes(PageFile& file, const TableDefinition& table)
     : firstPage_(table.firstPage), pages_(table.pages) {
     for (size_t i = 0; i < pages_.size(); ++i) {
@@ -57,12 +41,13 @@ uint32_t DefinitionBytes::realCount() const {
 DefinitionBytes::Layout DefinitionBytes::layout() const {
     ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
     const uint16_t columns = b.u16(kColumnCount);
-    size_t at = kBlocks + size_t{realCount()} * kRealIndexCountBlock + columns * kColumnBlock;
+    size_t at =
+        kBlocks + size_t{realCount()} * kRealIndexCountBlock + columns * column_block::kBlockSize;
     for (uint16_t i = 0; i < columns; ++i) at += 2 + size_t{b.u16(at)};
     Layout out;
     out.realBlocks = at;
-    out.logicalBlocks = at + size_t{realCount()} * kRealIndexBlock;
-    at = out.logicalBlocks + size_t{logicalCount()} * kLogicalIndexBlock;
+    out.logicalBlocks = at + size_t{realCount()} * real_index_block::kBlockSize;
+    at = out.logicalBlocks + size_t{logicalCount()} * logical_index_block::kBlockSize;
     for (uint32_t i = 0; i < logicalCount(); ++i) {
         out.logicalNames.push_back(at);
         at += 2 + size_t{b.u16(at)};
@@ -71,18 +56,18 @@ DefinitionBytes::Layout DefinitionBytes::layout() const {
 }
 
 size_t DefinitionBytes::logicalBlock(uint32_t position) const {
-    return layout().logicalBlocks + size_t{position} * kLogicalIndexBlock;
+    return layout().logicalBlocks + size_t{position} * logical_index_block::kBlockSize;
 }
 
 LogicalIndexDef DefinitionBytes::logical(uint32_t position) const {
     ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
     const size_t at = logicalBlock(position);
     LogicalIndexDef l;
-    l.number = b.u32(at + kLogicalNumber);
-    l.realIndex = b.u32(at + kLogicalReal);
-    l.otherIndex = b.i32(at + kLogicalOtherIndex);
-    l.otherTablePage = b.u32(at + kLogicalOtherPage);
-    l.kind = b.u8(at + kLogicalKind);
+    l.number = b.u32(at + logical_index_block::kNumber);
+    l.realIndex = b.u32(at + logical_index_block::kRealIndex);
+    l.otherIndex = b.i32(at + logical_index_block::kOtherIndex);
+    l.otherTablePage = b.u32(at + logical_index_block::kOtherTablePage);
+    l.kind = b.u8(at + logical_index_block::kKind);
     return l;
 }
 
@@ -94,10 +79,11 @@ int DefinitionBytes::positionOfLogical(uint32_t number) const {
 
 RealIndexDef DefinitionBytes::real(uint32_t number) const {
     ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
-    const size_t at = layout().realBlocks + size_t{number} * kRealIndexBlock;
+    const size_t at = layout().realBlocks + size_t{number} * real_index_block::kBlockSize;
     RealIndexDef r;
-    r.usageMap = MapRef{b.u8(at + kRealMap), b.u24(at + kRealMap + 1)};
-    r.rootPage = b.u32(at + kRealRoot);
+    r.usageMap = MapRef{b.u8(at + real_index_block::kUsageMap + kMapRefRow),
+                        b.u24(at + real_index_block::kUsageMap + kMapRefPage)};
+    r.rootPage = b.u32(at + real_index_block::kRootPage);
     return r;
 }
 
@@ -109,11 +95,11 @@ void DefinitionBytes::removeLogical(uint32_t number) {
     const auto at = [&](size_t offset) { return bytes_.begin() + static_cast<ptrdiff_t>(offset); };
     // The name lies behind the block, so it goes first.
     bytes_.erase(at(name), at(name + nameLength));
-    const size_t block = lay.logicalBlocks + size_t{position} * kLogicalIndexBlock;
-    bytes_.erase(at(block), at(block + kLogicalIndexBlock));
+    const size_t block = lay.logicalBlocks + size_t{position} * logical_index_block::kBlockSize;
+    bytes_.erase(at(block), at(block + logical_index_block::kBlockSize));
     putU32At(kLogicalIndexCount, logicalCount() - 1);
     for (uint32_t i = 0; i < logicalCount(); ++i) {
-        const size_t field = logicalBlock(i) + kLogicalNumber;
+        const size_t field = logicalBlock(i) + logical_index_block::kNumber;
         if (u32At(field) > number) putU32At(field, u32At(field) - 1);
     }
 }
@@ -126,13 +112,13 @@ bool DefinitionBytes::realInUse(uint32_t number) const {
 
 void DefinitionBytes::removeReal(uint32_t number) {
     const auto at = [&](size_t offset) { return bytes_.begin() + static_cast<ptrdiff_t>(offset); };
-    const size_t block = layout().realBlocks + size_t{number} * kRealIndexBlock;
-    bytes_.erase(at(block), at(block + kRealIndexBlock));
+    const size_t block = layout().realBlocks + size_t{number} * real_index_block::kBlockSize;
+    bytes_.erase(at(block), at(block + real_index_block::kBlockSize));
     const size_t counts = kBlocks + size_t{number} * kRealIndexCountBlock;
     bytes_.erase(at(counts), at(counts + kRealIndexCountBlock));
     putU32At(kRealIndexCount, realCount() - 1);
     for (uint32_t i = 0; i < logicalCount(); ++i) {
-        const size_t field = logicalBlock(i) + kLogicalReal;
+        const size_t field = logicalBlock(i) + logical_index_block::kRealIndex;
         if (u32At(field) > number) putU32At(field, u32At(field) - 1);
     }
 }
@@ -144,7 +130,8 @@ bool DefinitionBytes::followPartnerRemoval(uint32_t tablePage, uint32_t removed)
         if (l.kind != uint8_t(LogicalIndexKind::ForeignKey) || l.otherTablePage != tablePage ||
             l.otherIndex < 0 || static_cast<uint32_t>(l.otherIndex) <= removed)
             continue;
-        putU32At(logicalBlock(i) + kLogicalOtherIndex, static_cast<uint32_t>(l.otherIndex - 1));
+        putU32At(logicalBlock(i) + logical_index_block::kOtherIndex,
+                 static_cast<uint32_t>(l.otherIndex - 1));
         changed = true;
     }
     return changed;

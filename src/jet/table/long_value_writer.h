@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 
+#include "jet/format/long_value_layout.h"
 #include "jet/page/page_allocator.h"
 #include "jet/page/page_file.h"
 #include "jet/table/row_encoder.h"
@@ -25,12 +26,6 @@
 #include "jet/table/table_definition.h"
 
 namespace jet {
-
-namespace long_value_layout {
-inline constexpr size_t kMaxChainData = kMaxRowData - kChainHeader;  // 4072
-// Smaller values stay in their row, so a page with less room takes no typical value.
-inline constexpr size_t kSmallestOutOfRow = kMaxInline + 1;
-}  // namespace long_value_layout
 
 class LongValueWriter {
   public:

@@ -15,21 +15,14 @@
 #include <vector>
 
 #include "jet/base/value.h"
+#include "jet/format/long_value_layout.h"
+#include "jet/format/row_layout.h"
 #include "jet/table/long_value.h"
 #include "jet/table/row_format.h"
 #include "jet/table/table.h"
 #include "jet/table/table_definition.h"
 
 namespace jet {
-
-namespace row_layout {
-inline constexpr size_t kMaxRowSize = 4060;  // Access refuses longer rows
-inline constexpr size_t kWordSize = 2;       // column count, end of data, offsets, var count
-}  // namespace row_layout
-
-namespace long_value_layout {
-inline constexpr uint32_t kChain = 0;  // storage bits of a chained value
-}  // namespace long_value_layout
 
 enum class LongValueStorage : uint8_t { Inline, SingleRow, Chain };
 

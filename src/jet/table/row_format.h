@@ -9,18 +9,11 @@
 
 #include "jet/base/bytes.h"
 #include "jet/base/value.h"
+#include "jet/format/row_layout.h"
 #include "jet/page/page_file.h"
 #include "jet/table/table_definition.h"
 
 namespace jet {
-
-namespace row_layout {
-inline constexpr size_t kColumnCount = 0;
-inline constexpr size_t kFixedArea = 2;
-// A moved row leaves a pointer to its new place: u8 row, u24 page.
-inline constexpr size_t kLookupRow = 0;
-inline constexpr size_t kLookupPage = 1;
-}  // namespace row_layout
 
 // Where one column's bytes lie in a row; `present` is false for NULL.
 struct FieldSpan {

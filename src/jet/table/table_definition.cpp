@@ -73,7 +73,7 @@ std::vector<uint8_t> readChain(PageFile& file, uint32_t firstPage, std::vector<u
 }
 
 MapRef readMapRef(const ByteView& b, size_t at) {
-    return MapRef{b.u8(at), b.u24(at + 1)};
+    return MapRef{b.u8(at + kMapRefRow), b.u24(at + kMapRefPage)};
 }
 
 // A cursor over the variable-length part of the definition.
@@ -91,49 +91,51 @@ struct Cursor {
 
 ColumnDef readColumn(const ByteView& b, size_t at) {
     ColumnDef c;
-    c.typeCode = b.u8(at);
-    c.number = b.u16(at + 5);
-    c.varIndex = b.u16(at + 7);
-    c.displayIndex = b.u16(at + 9);
+    c.typeCode = b.u8(at + column_block::kType);
+    c.number = b.u16(at + column_block::kNumber);
+    c.varIndex = b.u16(at + column_block::kVarIndex);
+    c.displayIndex = b.u16(at + column_block::kDisplayIndex);
     if (c.typeCode == uint8_t(ColumnType::Decimal)) {
-        c.precision = b.u8(at + 11);
-        c.scale = b.u8(at + 12);
+        c.precision = b.u8(at + column_block::kPrecision);
+        c.scale = b.u8(at + column_block::kScale);
     } else {
-        c.sortLcid = b.u16(at + 11);
-        c.sortVersion = b.u8(at + 14);
+        c.sortLcid = b.u16(at + column_block::kSortLcid);
+        c.sortVersion = b.u8(at + column_block::kSortVersion);
     }
-    c.flags = b.u8(at + 15);
-    c.extFlags = b.u8(at + 16);
-    c.fixedOffset = b.u16(at + 21);
-    c.length = b.u16(at + 23);
+    c.flags = b.u8(at + column_block::kFlags);
+    c.extFlags = b.u8(at + column_block::kExtFlags);
+    c.fixedOffset = b.u16(at + column_block::kFixedOffset);
+    c.length = b.u16(at + column_block::kLength);
     return c;
 }
 
 RealIndexDef readRealIndex(const ByteView& b, size_t at) {
     RealIndexDef r;
-    for (size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
-        uint16_t column = b.u16(at + 4 + slot * 3);
-        if (column == 0xFFFF) continue;
-        r.columns.push_back(IndexColumn{column, (b.u8(at + 6 + slot * 3) & 0x01) != 0});
+    for (size_t slot = 0; slot < real_index_block::kSlotCount; ++slot) {
+        const size_t field =
+            at + real_index_block::kColumnSlots + slot * real_index_block::kSlotSize;
+        uint16_t column = b.u16(field + real_index_block::kSlotColumn);
+        if (column == real_index_block::kUnusedSlot) continue;
+        r.columns.push_back(
+            IndexColumn{column, (b.u8(field + real_index_block::kSlotOrder) & 0x01) != 0});
     }
-    size_t tail = at + 4 + kIndexColumnSlots * 3;
-    r.usageMap = readMapRef(b, tail);
-    r.rootPage = b.u32(tail + 4);
-    r.unknownWord = b.u32(tail + 8);
-    r.flags = b.u8(tail + 12);
+    r.usageMap = readMapRef(b, at + real_index_block::kUsageMap);
+    r.rootPage = b.u32(at + real_index_block::kRootPage);
+    r.unknownWord = b.u32(at + real_index_block::kUnknownWord);
+    r.flags = b.u8(at + real_index_block::kFlags);
     return r;
 }
 
 LogicalIndexDef readLogicalIndex(const ByteView& b, size_t at) {
     LogicalIndexDef l;
-    l.number = b.u32(at + 4);
-    l.realIndex = b.u32(at + 8);
-    l.foreignKeyRole = b.u8(at + 12);
-    l.otherIndex = b.i32(at + 13);
-    l.otherTablePage = b.u32(at + 17);
-    l.updateAction = b.u8(at + 21);
-    l.deleteAction = b.u8(at + 22);
-    l.kind = b.u8(at + 23);
+    l.number = b.u32(at + logical_index_block::kNumber);
+    l.realIndex = b.u32(at + logical_index_block::kRealIndex);
+    l.foreignKeyRole = b.u8(at + logical_index_block::kForeignKeyRole);
+    l.otherIndex = b.i32(at + logical_index_block::kOtherIndex);
+    l.otherTablePage = b.u32(at + logical_index_block::kOtherTablePage);
+    l.updateAction = b.u8(at + logical_index_block::kUpdateAction);
+    l.deleteAction = b.u8(at + logical_index_block::kDeleteAction);
+    l.kind = b.u8(at + logical_index_block::kKind);
     return l;
 }
 
@@ -166,11 +168,11 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     size_t at = kBlocks;
     t.realIndexes.resize(realCount);
     for (auto& r : t.realIndexes) {
-        r.statisticEntries = b.u32(at);
-        r.distinctKeys = b.u32(at + 4);
+        r.statisticEntries = b.u32(at + kStatisticEntries);
+        r.distinctKeys = b.u32(at + kDistinctKeysInBlock);
         at += kRealIndexCountBlock;
     }
-    for (uint16_t i = 0; i < columnCount; ++i, at += kColumnBlock)
+    for (uint16_t i = 0; i < columnCount; ++i, at += column_block::kBlockSize)
         t.columns.push_back(readColumn(b, at));
     Cursor cursor{b, at};
     for (auto& c : t.columns) c.name = cursor.name();
@@ -180,9 +182,9 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
         parsed.statisticEntries = r.statisticEntries;
         parsed.distinctKeys = r.distinctKeys;
         r = std::move(parsed);
-        at += kRealIndexBlock;
+        at += real_index_block::kBlockSize;
     }
-    for (uint32_t i = 0; i < logicalCount; ++i, at += kLogicalIndexBlock)
+    for (uint32_t i = 0; i < logicalCount; ++i, at += logical_index_block::kBlockSize)
         t.logicalIndexes.push_back(readLogicalIndex(b, at));
     cursor.at = at;
     for (auto& l : t.logicalIndexes) {
@@ -192,14 +194,14 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     }
     at = cursor.at;
     // Long-value columns' own page maps, up to the closing FF FF.
-    while (at + 2 <= b.size() && b.u16(at) != 0xFFFF) {
-        uint16_t number = b.u16(at);
+    while (at + 2 <= b.size() && b.u16(at) != column_maps::kEnd) {
+        uint16_t number = b.u16(at + column_maps::kColumnNumber);
         for (auto& c : t.columns) {
             if (c.number != number) continue;
-            c.longValueOwnedMap = readMapRef(b, at + 2);
-            c.longValueFreeMap = readMapRef(b, at + 6);
+            c.longValueOwnedMap = readMapRef(b, at + column_maps::kOwnedPages);
+            c.longValueFreeMap = readMapRef(b, at + column_maps::kFreeSpace);
         }
-        at += 10;
+        at += column_maps::kSize;
     }
     return t;
 }

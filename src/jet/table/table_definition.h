@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/format/tdef_layout.h"
 #include "jet/page/page_file.h"
 #include "jet/page/usage_map.h"
 
@@ -125,31 +126,6 @@ struct TableDefinition {
 
     const ColumnDef* columnByNumber(uint16_t number) const;
 };
-
-namespace tdef_layout {
-inline constexpr size_t kNextPage = 4;
-inline constexpr size_t kLength = 8;
-inline constexpr size_t kMagic = 12;
-inline constexpr size_t kRowCount = 16;
-inline constexpr size_t kAutoNumber = 20;
-inline constexpr size_t kTableType = 40;
-inline constexpr size_t kMaxColumns = 41;
-inline constexpr size_t kVarColumns = 43;
-inline constexpr size_t kColumnCount = 45;
-inline constexpr size_t kLogicalIndexCount = 47;
-inline constexpr size_t kRealIndexCount = 51;
-inline constexpr size_t kOwnedPagesMap = 55;
-inline constexpr size_t kFreeSpaceMap = 59;
-inline constexpr size_t kBlocks = 63;
-inline constexpr size_t kContinuationHeader = 8;
-inline constexpr size_t kRealIndexCountBlock = 12;
-inline constexpr size_t kColumnBlock = 25;
-inline constexpr size_t kRealIndexBlock = 52;
-inline constexpr size_t kLogicalIndexBlock = 28;
-inline constexpr size_t kIndexColumnSlots = 10;
-inline constexpr uint32_t kMagicValue = 1625;
-inline constexpr uint8_t kPageType = 0x02;
-}  // namespace tdef_layout
 
 // Reads the definition whose first TDEF page is `firstPage`. Throws Error on a malformed chain.
 TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage);

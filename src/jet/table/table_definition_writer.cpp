@@ -8,7 +8,6 @@ using namespace tdef_layout;
 
 namespace {
 
-inline constexpr uint32_t kRealIndexMagic = 1923;
 // Access stores "General" (0x0409) as the sort order of every column that is not a decimal.
 inline constexpr uint16_t kDefaultSortLcid = 0x0409;
 
@@ -36,70 +35,78 @@ class Buffer {
         for (char16_t c : text) u16(static_cast<uint16_t>(c));
     }
     uint8_t* at(size_t offset) { return bytes_.data() + offset; }
+    // Appends `size` zero bytes and returns them, for a block filled by its offsets. The
+    // pointer lasts until the next append.
+    uint8_t* block(size_t size) {
+        bytes_.resize(bytes_.size() + size, 0);
+        return bytes_.data() + bytes_.size() - size;
+    }
     std::vector<uint8_t> take() { return std::move(bytes_); }
 
   private:
     std::vector<uint8_t> bytes_;
 };
 
+void putMapRef(uint8_t* out, MapRef m) {
+    out[kMapRefRow] = m.row;
+    out[kMapRefPage] = static_cast<uint8_t>(m.page);
+    putU16(out + kMapRefPage + 1, static_cast<uint16_t>(m.page >> 8));
+}
+
 void writeColumn(Buffer& b, const ColumnDef& c) {
-    b.u8(c.typeCode);
-    b.u32(kMagicValue);
-    b.u16(c.number);
-    b.u16(c.varIndex);
-    b.u16(c.displayIndex);
+    uint8_t* out = b.block(column_block::kBlockSize);
+    out[column_block::kType] = c.typeCode;
+    putU32(out + column_block::kMagic, kMagicValue);
+    putU16(out + column_block::kNumber, c.number);
+    putU16(out + column_block::kVarIndex, c.varIndex);
+    putU16(out + column_block::kDisplayIndex, c.displayIndex);
     if (c.typeCode == uint8_t(ColumnType::Decimal)) {
-        b.u8(c.precision);
-        b.u8(c.scale);
-        b.u16(0);
+        out[column_block::kPrecision] = c.precision;
+        out[column_block::kScale] = c.scale;
     } else {
-        b.u16(c.sortLcid);
-        b.u8(0);
-        b.u8(c.sortVersion);
+        putU16(out + column_block::kSortLcid, c.sortLcid);
+        out[column_block::kSortVersion] = c.sortVersion;
     }
-    b.u8(c.flags);
-    b.u8(c.extFlags);
-    b.u32(0);
-    b.u16(c.fixedOffset);
-    b.u16(c.length);
+    out[column_block::kFlags] = c.flags;
+    out[column_block::kExtFlags] = c.extFlags;
+    putU16(out + column_block::kFixedOffset, c.fixedOffset);
+    putU16(out + column_block::kLength, c.length);
 }
 
 void writeRealIndex(Buffer& b, const RealIndexDef& r) {
-    b.u32(kRealIndexMagic);
-    for (size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
-        if (slot < r.columns.size()) {
-            b.u16(r.columns[slot].columnNumber);
-            b.u8(r.columns[slot].ascending ? 1 : 0);
-        } else {
-            b.u16(0xFFFF);
-            b.u8(0);
-        }
+    uint8_t* out = b.block(real_index_block::kBlockSize);
+    putU32(out + real_index_block::kMagic, real_index_block::kMagicValue);
+    for (size_t slot = 0; slot < real_index_block::kSlotCount; ++slot) {
+        uint8_t* field = out + real_index_block::kColumnSlots + slot * real_index_block::kSlotSize;
+        const bool used = slot < r.columns.size();
+        putU16(field + real_index_block::kSlotColumn,
+               used ? r.columns[slot].columnNumber : real_index_block::kUnusedSlot);
+        field[real_index_block::kSlotOrder] = used && r.columns[slot].ascending ? 1 : 0;
     }
-    b.mapRef(r.usageMap);
-    b.u32(r.rootPage);
-    b.u32(r.unknownWord);
-    b.u8(r.flags);
-    b.zeros(5);
+    putMapRef(out + real_index_block::kUsageMap, r.usageMap);
+    putU32(out + real_index_block::kRootPage, r.rootPage);
+    putU32(out + real_index_block::kUnknownWord, r.unknownWord);
+    out[real_index_block::kFlags] = r.flags;
 }
 
 void writeLogicalIndex(Buffer& b, const LogicalIndexDef& l) {
-    b.u32(kMagicValue);
-    b.u32(l.number);
-    b.u32(l.realIndex);
-    b.u8(l.foreignKeyRole);
-    b.u32(static_cast<uint32_t>(l.otherIndex));
-    b.u32(l.otherTablePage);
-    b.u8(l.updateAction);
-    b.u8(l.deleteAction);
-    b.u8(l.kind);
-    b.zeros(4);
+    uint8_t* out = b.block(logical_index_block::kBlockSize);
+    putU32(out + logical_index_block::kMagic, tdef_layout::kMagicValue);
+    putU32(out + logical_index_block::kNumber, l.number);
+    putU32(out + logical_index_block::kRealIndex, l.realIndex);
+    out[logical_index_block::kForeignKeyRole] = l.foreignKeyRole;
+    putU32(out + logical_index_block::kOtherIndex, static_cast<uint32_t>(l.otherIndex));
+    putU32(out + logical_index_block::kOtherTablePage, l.otherTablePage);
+    out[logical_index_block::kUpdateAction] = l.updateAction;
+    out[logical_index_block::kDeleteAction] = l.deleteAction;
+    out[logical_index_block::kKind] = l.kind;
 }
 
 void requireWritable(const TableDefinition& t) {
     if (t.columns.size() > 0xFFFF || t.realIndexes.size() > 1024 || t.logicalIndexes.size() > 1024)
         throw Error(ErrorCode::InvalidArgument, "Zu viele Spalten oder Indizes in der Tabelle.");
     for (const auto& r : t.realIndexes)
-        if (r.columns.size() > kIndexColumnSlots)
+        if (r.columns.size() > real_index_block::kSlotCount)
             throw Error(ErrorCode::InvalidArgument, "Ein Index kann höchstens 10 Felder umfassen.");
 }
 
@@ -142,7 +149,7 @@ std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t) {
         b.mapRef(*c.longValueOwnedMap);
         b.mapRef(c.longValueFreeMap.value_or(MapRef{}));
     }
-    b.u16(0xFFFF);
+    b.u16(column_maps::kEnd);
     std::vector<uint8_t> bytes = b.take();
     putU32(bytes.data() + kLength, static_cast<uint32_t>(bytes.size()));
     return bytes;
@@ -159,9 +166,10 @@ std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t
                     page.begin() + static_cast<std::ptrdiff_t>(header));
         page[0] = kPageType;
         page[1] = 0x01;
-        // Access counts the free space as if each page kept 8 bytes in reserve.
-        size_t used = header + take + 8;
-        putU16(page.data() + 2, static_cast<uint16_t>(used >= kPageSize ? 0 : kPageSize - used));
+        // Access counts the free space as if each page kept some bytes in reserve.
+        size_t used = header + take + kPageReserve;
+        putU16(page.data() + kFreeSpaceField,
+               static_cast<uint16_t>(used >= kPageSize ? 0 : kPageSize - used));
         putU32(page.data() + kNextPage, 0);
         pages.push_back(std::move(page));
         at += take;

@@ -25,10 +25,6 @@
 
 namespace jet {
 
-namespace tdef_layout {
-inline constexpr size_t kDistinctKeysInBlock = 4;  // in each real index's 12-byte count block
-}  // namespace tdef_layout
-
 // At most the new pages storing a row of these values takes: a data page with its map pages,
 // and every text and binary value counted as a long-value chain (the columns are not looked
 // at). For checks made before a change writes anything.

@@ -26,12 +26,13 @@ std::vector<uint32_t> definitionPages(Database& db) {
 std::vector<bool> undefinedBytes(const TableDefinition& t, size_t size) {
     std::vector<bool> undefined(size, false);
     size_t at = tdef_layout::kBlocks + t.realIndexes.size() * tdef_layout::kRealIndexCountBlock +
-                t.columns.size() * tdef_layout::kColumnBlock;
+                t.columns.size() * tdef_layout::column_block::kBlockSize;
     for (const auto& c : t.columns) at += 2 + c.name.size() * 2;
     for (const auto& r : t.realIndexes) {
-        for (size_t slot = r.columns.size(); slot < tdef_layout::kIndexColumnSlots; ++slot)
+        for (size_t slot = r.columns.size(); slot < tdef_layout::real_index_block::kSlotCount;
+             ++slot)
             undefined[at + 4 + slot * 3 + 2] = true;
-        at += tdef_layout::kRealIndexBlock;
+        at += tdef_layout::real_index_block::kBlockSize;
     }
     return undefined;
 }
