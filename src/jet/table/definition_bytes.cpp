@@ -60,15 +60,8 @@ size_t DefinitionBytes::logicalBlock(uint32_t position) const {
 }
 
 LogicalIndexDef DefinitionBytes::logical(uint32_t position) const {
-    ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
-    const size_t at = logicalBlock(position);
-    LogicalIndexDef l;
-    l.number = b.u32(at + logical_index_block::kNumber);
-    l.realIndex = b.u32(at + logical_index_block::kRealIndex);
-    l.otherIndex = b.i32(at + logical_index_block::kOtherIndex);
-    l.otherTablePage = b.u32(at + logical_index_block::kOtherTablePage);
-    l.kind = b.u8(at + logical_index_block::kKind);
-    return l;
+    return readLogicalIndexBlock(ByteView({bytes_.data(), bytes_.size()}, firstPage_),
+                                 logicalBlock(position));
 }
 
 int DefinitionBytes::positionOfLogical(uint32_t number) const {
@@ -78,13 +71,8 @@ int DefinitionBytes::positionOfLogical(uint32_t number) const {
 }
 
 RealIndexDef DefinitionBytes::real(uint32_t number) const {
-    ByteView b({bytes_.data(), bytes_.size()}, firstPage_);
-    const size_t at = layout().realBlocks + size_t{number} * real_index_block::kBlockSize;
-    RealIndexDef r;
-    r.usageMap = MapRef{b.u8(at + real_index_block::kUsageMap + kMapRefRow),
-                        b.u24(at + real_index_block::kUsageMap + kMapRefPage)};
-    r.rootPage = b.u32(at + real_index_block::kRootPage);
-    return r;
+    return readRealIndexBlock(ByteView({bytes_.data(), bytes_.size()}, firstPage_),
+                              layout().realBlocks + size_t{number} * real_index_block::kBlockSize);
 }
 
 void DefinitionBytes::removeLogical(uint32_t number) {

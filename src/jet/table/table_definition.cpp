@@ -109,7 +109,15 @@ ColumnDef readColumn(const ByteView& b, size_t at) {
     return c;
 }
 
-RealIndexDef readRealIndex(const ByteView& b, size_t at) {
+void checkCounts(uint32_t page, uint16_t columns, uint32_t logical, uint32_t real) {
+    // Jet allows 255 columns and 32 indexes; anything far beyond is a broken definition.
+    if (columns > 4096 || logical > 1024 || real > 1024)
+        throwCorrupt(page, "unmögliche Anzahl von Spalten oder Indizes");
+}
+
+}  // namespace
+
+RealIndexDef readRealIndexBlock(const ByteView& b, size_t at) {
     RealIndexDef r;
     for (size_t slot = 0; slot < real_index_block::kSlotCount; ++slot) {
         const size_t field =
@@ -126,7 +134,7 @@ RealIndexDef readRealIndex(const ByteView& b, size_t at) {
     return r;
 }
 
-LogicalIndexDef readLogicalIndex(const ByteView& b, size_t at) {
+LogicalIndexDef readLogicalIndexBlock(const ByteView& b, size_t at) {
     LogicalIndexDef l;
     l.number = b.u32(at + logical_index_block::kNumber);
     l.realIndex = b.u32(at + logical_index_block::kRealIndex);
@@ -138,14 +146,6 @@ LogicalIndexDef readLogicalIndex(const ByteView& b, size_t at) {
     l.kind = b.u8(at + logical_index_block::kKind);
     return l;
 }
-
-void checkCounts(uint32_t page, uint16_t columns, uint32_t logical, uint32_t real) {
-    // Jet allows 255 columns and 32 indexes; anything far beyond is a broken definition.
-    if (columns > 4096 || logical > 1024 || real > 1024)
-        throwCorrupt(page, "unmögliche Anzahl von Spalten oder Indizes");
-}
-
-}  // namespace
 
 TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     TableDefinition t;
@@ -178,14 +178,14 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     for (auto& c : t.columns) c.name = cursor.name();
     at = cursor.at;
     for (auto& r : t.realIndexes) {
-        RealIndexDef parsed = readRealIndex(b, at);
+        RealIndexDef parsed = readRealIndexBlock(b, at);
         parsed.statisticEntries = r.statisticEntries;
         parsed.distinctKeys = r.distinctKeys;
         r = std::move(parsed);
         at += real_index_block::kBlockSize;
     }
     for (uint32_t i = 0; i < logicalCount; ++i, at += logical_index_block::kBlockSize)
-        t.logicalIndexes.push_back(readLogicalIndex(b, at));
+        t.logicalIndexes.push_back(readLogicalIndexBlock(b, at));
     cursor.at = at;
     for (auto& l : t.logicalIndexes) {
         l.name = cursor.name();

@@ -130,4 +130,9 @@ struct TableDefinition {
 // Reads the definition whose first TDEF page is `firstPage`. Throws Error on a malformed chain.
 TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage);
 
+// One index block at `at` in a definition's joined bytes; the names and the real index's
+// counts lie elsewhere and stay empty. Throws Error past the end of `definition`.
+RealIndexDef readRealIndexBlock(const ByteView& definition, size_t at);
+LogicalIndexDef readLogicalIndexBlock(const ByteView& definition, size_t at);
+
 }  // namespace jet
