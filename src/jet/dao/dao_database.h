@@ -1,5 +1,8 @@
 // The DAO face of a database: DBEngine::OpenDatabase and Idle, the TableDefs and Relations
 // collections, OpenRecordset, Execute ("DELETE FROM"), Close.
+//
+// Threads: a DBEngine, its databases and everything taken from them belong to one thread at a
+// time; nothing here locks. The transfer uses them from the window's thread only.
 #pragma once
 
 #include <map>

@@ -12,6 +12,8 @@
 // journal that the next opener rolls back. A flush that fails (a full disk, an I/O error) is
 // rolled back at once; the file then stays as it was after the last completed flush, and this
 // object refuses further changes.
+//
+// Threads: one thread at a time; nothing here locks.
 #pragma once
 
 #include <algorithm>
