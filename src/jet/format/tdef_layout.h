@@ -17,6 +17,8 @@
 namespace jet::tdef_layout {
 
 inline constexpr uint8_t kPageType = 0x02;
+inline constexpr size_t kPageMarker = 1;  // u8 kPageMarkerValue, on every TDEF page
+inline constexpr uint8_t kPageMarkerValue = 0x01;
 inline constexpr size_t kFreeSpaceField = 2;  // u16, on every TDEF page
 inline constexpr size_t kNextPage = 4;        // u32, 0 on the last page
 inline constexpr size_t kLength = 8;          // u32, the joined definition's length
@@ -24,6 +26,11 @@ inline constexpr size_t kMagic = 12;
 inline constexpr uint32_t kMagicValue = 1625;
 inline constexpr size_t kRowCount = 16;
 inline constexpr size_t kAutoNumber = 20;
+// Bytes 24..39, which the reader does not model: byte 24 is 1 in every file, the rest varies
+// between Access-made tables and means nothing known. A rewrite keeps the stored ones.
+inline constexpr size_t kHeaderUnknownAt = 24;
+inline constexpr size_t kHeaderUnknownSize = 16;
+inline constexpr uint8_t kHeaderUnknownFirstValue = 0x01;
 inline constexpr size_t kTableType = 40;
 inline constexpr size_t kMaxColumns = 41;
 inline constexpr size_t kVarColumns = 43;
@@ -32,7 +39,7 @@ inline constexpr size_t kLogicalIndexCount = 47;
 inline constexpr size_t kRealIndexCount = 51;
 inline constexpr size_t kOwnedPagesMap = 55;  // map ref: u8 row, u24 page
 inline constexpr size_t kFreeSpaceMap = 59;
-inline constexpr size_t kBlocks = 63;
+inline constexpr size_t kBlocks = 63;             // the end of the header
 inline constexpr size_t kContinuationHeader = 8;  // skipped on every page after the first
 // Access keeps this many bytes of every TDEF page unused beyond the definition.
 inline constexpr size_t kPageReserve = 8;

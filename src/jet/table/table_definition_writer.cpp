@@ -19,22 +19,11 @@ class Buffer {
         u8(static_cast<uint8_t>(v));
         u8(static_cast<uint8_t>(v >> 8));
     }
-    void u32(uint32_t v) {
-        u16(static_cast<uint16_t>(v));
-        u16(static_cast<uint16_t>(v >> 16));
-    }
-    void zeros(size_t n) { bytes_.insert(bytes_.end(), n, 0); }
-    void mapRef(MapRef m) {
-        u8(m.row);
-        u8(static_cast<uint8_t>(m.page));
-        u16(static_cast<uint16_t>(m.page >> 8));
-    }
     void name(const std::u16string& text) {
         // Names are stored as plain UTF-16LE, never compressed.
         u16(static_cast<uint16_t>(text.size() * 2));
         for (char16_t c : text) u16(static_cast<uint16_t>(c));
     }
-    uint8_t* at(size_t offset) { return bytes_.data() + offset; }
     // Appends `size` zero bytes and returns them, for a block filled by its offsets. The
     // pointer lasts until the next append.
     uint8_t* block(size_t size) {
@@ -110,45 +99,53 @@ void requireWritable(const TableDefinition& t) {
             throw Error(ErrorCode::InvalidArgument, "Ein Index kann höchstens 10 Felder umfassen.");
 }
 
+void writeHeader(Buffer& b, const TableDefinition& t) {
+    uint8_t* out = b.block(kBlocks);
+    out[0] = kPageType;
+    out[kPageMarker] = kPageMarkerValue;
+    // The free space and the next page are set per page when the buffer is split, the length
+    // once the buffer is complete.
+    putU32(out + kMagic, kMagicValue);
+    putU32(out + kRowCount, t.rowCount);
+    putU32(out + kAutoNumber, t.autoNumber);
+    out[kHeaderUnknownAt] = kHeaderUnknownFirstValue;
+    out[kTableType] = t.tableType;
+    putU16(out + kMaxColumns, t.maxColumns);
+    putU16(out + kVarColumns, t.varColumns);
+    putU16(out + kColumnCount, static_cast<uint16_t>(t.columns.size()));
+    putU32(out + kLogicalIndexCount, static_cast<uint32_t>(t.logicalIndexes.size()));
+    putU32(out + kRealIndexCount, static_cast<uint32_t>(t.realIndexes.size()));
+    putMapRef(out + kOwnedPagesMap, t.ownedPages);
+    putMapRef(out + kFreeSpaceMap, t.freeSpacePages);
+}
+
+void writeIndexCounts(Buffer& b, const RealIndexDef& r) {
+    uint8_t* out = b.block(kRealIndexCountBlock);
+    putU32(out + kStatisticEntries, r.statisticEntries);
+    putU32(out + kDistinctKeysInBlock, r.distinctKeys);
+}
+
+void writeColumnMaps(Buffer& b, const ColumnDef& c) {
+    uint8_t* out = b.block(column_maps::kSize);
+    putU16(out + column_maps::kColumnNumber, c.number);
+    putMapRef(out + column_maps::kOwnedPages, *c.longValueOwnedMap);
+    putMapRef(out + column_maps::kFreeSpace, c.longValueFreeMap.value_or(MapRef{}));
+}
+
 }  // namespace
 
 std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t) {
     requireWritable(t);
     Buffer b(0);
-    b.u8(kPageType);
-    b.u8(0x01);
-    b.u16(0);  // free space: per page, set when split
-    b.u32(0);  // next page: set when chained
-    b.u32(0);  // length: set below
-    b.u32(kMagicValue);
-    b.u32(t.rowCount);
-    b.u32(t.autoNumber);
-    b.u8(0x01);
-    b.zeros(kHeaderUnknownSize - 1);
-    b.u8(t.tableType);
-    b.u16(t.maxColumns);
-    b.u16(t.varColumns);
-    b.u16(static_cast<uint16_t>(t.columns.size()));
-    b.u32(static_cast<uint32_t>(t.logicalIndexes.size()));
-    b.u32(static_cast<uint32_t>(t.realIndexes.size()));
-    b.mapRef(t.ownedPages);
-    b.mapRef(t.freeSpacePages);
-    for (const auto& r : t.realIndexes) {
-        b.u32(r.statisticEntries);
-        b.u32(r.distinctKeys);
-        b.u32(0);
-    }
+    writeHeader(b, t);
+    for (const auto& r : t.realIndexes) writeIndexCounts(b, r);
     for (const auto& c : t.columns) writeColumn(b, c);
     for (const auto& c : t.columns) b.name(c.name);
     for (const auto& r : t.realIndexes) writeRealIndex(b, r);
     for (const auto& l : t.logicalIndexes) writeLogicalIndex(b, l);
     for (const auto& l : t.logicalIndexes) b.name(l.name);
-    for (const auto& c : t.columns) {
-        if (!c.longValueOwnedMap) continue;
-        b.u16(c.number);
-        b.mapRef(*c.longValueOwnedMap);
-        b.mapRef(c.longValueFreeMap.value_or(MapRef{}));
-    }
+    for (const auto& c : t.columns)
+        if (c.longValueOwnedMap) writeColumnMaps(b, c);
     b.u16(column_maps::kEnd);
     std::vector<uint8_t> bytes = b.take();
     putU32(bytes.data() + kLength, static_cast<uint32_t>(bytes.size()));
@@ -165,7 +162,7 @@ std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t
         std::copy_n(logical.begin() + static_cast<std::ptrdiff_t>(at), take,
                     page.begin() + static_cast<std::ptrdiff_t>(header));
         page[0] = kPageType;
-        page[1] = 0x01;
+        page[kPageMarker] = kPageMarkerValue;
         // Access counts the free space as if each page kept some bytes in reserve.
         size_t used = header + take + kPageReserve;
         putU16(page.data() + kFreeSpaceField,

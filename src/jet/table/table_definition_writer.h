@@ -17,11 +17,6 @@
 
 namespace jet {
 
-// Header bytes 24..39, which the reader does not model: byte 24 is 1 in every file, the rest
-// varies between Access-made tables and means nothing known. A rewrite keeps the stored ones.
-inline constexpr size_t kHeaderUnknownAt = 24;
-inline constexpr size_t kHeaderUnknownSize = 16;
-
 // The logical TDEF buffer of `t`, as one run of bytes from the header to the closing FF FF.
 // `t.length` is ignored; the result's size is the length. The unknown header bytes are 01 and
 // zeros; writeTableDefinition keeps the stored ones.

@@ -51,7 +51,8 @@ std::string differences(PageFile& file, const TableDefinition& t,
         size_t end = std::min<size_t>(kPageSize, header + remaining);
         remaining -= end - header;
         for (size_t at = 0; at < end; ++at) {
-            if (i == 0 && at >= kHeaderUnknownAt && at < kHeaderUnknownAt + kHeaderUnknownSize)
+            if (i == 0 && at >= tdef_layout::kHeaderUnknownAt &&
+                at < tdef_layout::kHeaderUnknownAt + tdef_layout::kHeaderUnknownSize)
                 continue;
             if (at >= tdef_layout::kNextPage && at < tdef_layout::kNextPage + 4) continue;
             size_t logical = i == 0 ? at : i * kPageSize - (i - 1) * header + at - header;
