@@ -89,7 +89,7 @@ TEST_F(ReliabilityTest, FullDiskEndsTheRunWithTheLastCompletedFlushOnDisk) {
     FileSizeLimit limit;
     window.onYield = [&](FakeWindow&, int) {
         if (window.progressValue[engine::ProgressBar::ProgressBar2] == 150)
-            limit.lowerTo(std::filesystem::file_size(target()) + jet::kPageSize);
+            limit.lowerTo(std::filesystem::file_size(target()) + jet::kJet4PageSize);
     };
     const std::optional<RunFailure> failure = failingRun();
     window.onYield = nullptr;
@@ -116,7 +116,8 @@ TEST_F(ReliabilityTest, FullDiskEndsTheRunWithTheLastCompletedFlushOnDisk) {
 // pass the limit is refused with 3633, and the rows of the last completed flush stay.
 TEST_F(ReliabilityTest, TwoGigabyteLimitEndsTheRunWithDatabaseFull) {
     manyRows(20000);
-    std::filesystem::resize_file(target(), uintmax_t{jet::kMaxPages - 8} * jet::kPageSize);
+    std::filesystem::resize_file(
+        target(), uintmax_t{jet::kJet4Format.limits.maxPages - 8} * jet::kJet4PageSize);
     const std::optional<RunFailure> failure = failingRun();
     ASSERT_TRUE(failure.has_value()) << "the run did not fail";
     EXPECT_EQ(failure->number, static_cast<int32_t>(jet::ErrorCode::DatabaseFull));

@@ -38,11 +38,11 @@ inline void setSortOrder(const std::filesystem::path& path, uint16_t lcid,
         static_cast<uint16_t>(Database(path.string(), OpenMode::ReadOnly).header().sortLcid ^ lcid);
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     char stored[2];
-    file.seekg(header_layout::kSortOrder);
+    file.seekg(kJet4Header.sortOrder);
     file.read(stored, 2);
     stored[0] = static_cast<char>(stored[0] ^ (change & 0xFF));
     stored[1] = static_cast<char>(stored[1] ^ (change >> 8));
-    file.seekp(header_layout::kSortOrder);
+    file.seekp(kJet4Header.sortOrder);
     file.write(stored, 2);
 }
 

@@ -9,6 +9,7 @@
 #include "jet/check/check_pages.h"
 #include "jet/check/check_table.h"
 #include "jet/check/page_owners.h"
+#include "jet/format/page_layout.h"
 #include "jet/page/data_page.h"
 #include "jet/page/usage_map.h"
 
@@ -51,7 +52,7 @@ struct DatabaseCheck {
             // Pointers for ranges past the end of the file are garbage, not pages.
             for (size_t i = 0; i < map.bitmapPages.size(); ++i)
                 if (map.bitmapPages[i] != 0 &&
-                    i * uint64_t{usage_map_layout::kPagesPerBitmapPage} < file.pageCount())
+                    i * uint64_t{file.format().pagesPerBitmapPage()} < file.pageCount())
                     owners.claim(map.bitmapPages[i], owner, PageUse::Sole, faults);
             // Only the global map marks pages past the end (as free).
             if (map.pastEnd != 0 && !(ref == usage_map_layout::kGlobalMap))
@@ -85,7 +86,7 @@ struct DatabaseCheck {
                           const std::string& name) {
         for (uint32_t page : owned) {
             ByteView bytes = file.page(page);
-            if (bytes.u8(0) != data_page_layout::kPageType ||
+            if (bytes.u8(page_layout::kPageType) != data_page_layout::kPageType ||
                 bytes.u32(data_page_layout::kOwner) != t.firstPage)
                 faults.push_back({page, "Seitentabelle von " + name +
                                             " nennt eine Seite, die keine Datenseite der Tabelle "
@@ -138,9 +139,9 @@ struct DatabaseCheck {
         for (uint32_t n = 0; n < file.pageCount(); ++n) {
             if (freePages.count(n)) continue;
             ByteView bytes = file.page(n);
-            if (bytes.u8(0) != data_page_layout::kPageType) continue;
+            if (bytes.u8(page_layout::kPageType) != data_page_layout::kPageType) continue;
             try {
-                DataPage page(bytes);
+                DataPage page(file.format(), bytes);
                 checkDataPageSpace(page, faults);
                 auto table = tablePages.find(page.owner());
                 if (table != tablePages.end() && !table->second.count(n))

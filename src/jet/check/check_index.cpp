@@ -68,7 +68,7 @@ struct IndexCheck {
             if (page.tablePage != table.definition.firstPage)
                 fault(page.number,
                       "Indexseite nennt die Tabelle auf Seite " + std::to_string(page.tablePage));
-            const size_t expected = kPageSize - index_page_layout::kEntries - page.storedBytes;
+            const size_t expected = file.format().indexPage.entryCapacity - page.storedBytes;
             if (page.freeSpace != expected)
                 fault(page.number, "freier Platz " + std::to_string(page.freeSpace) + " statt " +
                                        std::to_string(expected));

@@ -27,7 +27,7 @@ struct LongValueCheck {
 
     // The bytes of a live row on a long-value page; throws on malformed pages.
     ByteView valueRow(uint32_t page, uint8_t row) {
-        DataPage data(file.page(page));
+        DataPage data(file, page);
         if (data.owner() != data_page_layout::kLongValueOwner)
             throwCorrupt(page, "Seite für lange Werte erwartet");
         RowSlot slot = data.slot(row);
@@ -57,8 +57,8 @@ struct LongValueCheck {
             if (!seen.insert({page, row}).second) return fail(page, "Schleife in der Kette");
             ByteView chained = valueRow(page, row);
             total += chained.from(kChainHeader).size();
-            row = chained.u8(0);
-            page = chained.u24(1);
+            row = chained.u8(long_value_layout::kNextRow);
+            page = chained.u24(long_value_layout::kNextPage);
         }
         if (total != ref.length)
             return fail(descriptorPage, "die Kette hält " + std::to_string(total) +

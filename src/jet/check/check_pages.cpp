@@ -16,7 +16,7 @@ void spaceFault(std::vector<CheckFault>& faults, uint32_t page, size_t stored, s
 
 void checkDataPageSpace(const DataPage& page, std::vector<CheckFault>& faults) {
     using namespace data_page_layout;
-    size_t used = kRowOffsets + 2 * size_t{page.rowCount()};
+    size_t used = page.rowOffsets() + kRowOffsetSize * size_t{page.rowCount()};
     try {
         for (uint16_t r = 0; r < page.rowCount(); ++r) {
             RowSlot slot = page.slot(static_cast<uint8_t>(r));
@@ -26,21 +26,24 @@ void checkDataPageSpace(const DataPage& page, std::vector<CheckFault>& faults) {
         faults.push_back({page.number(), e.description()});
         return;
     }
-    const size_t expected = used > kPageSize ? 0 : kPageSize - used;
+    const size_t pageSize = page.bytes().size();
+    const size_t expected = used > pageSize ? 0 : pageSize - used;
     if (page.freeSpace() != expected) spaceFault(faults, page.number(), page.freeSpace(), expected);
 }
 
 void checkDefinitionSpace(PageFile& file, const TableDefinition& table,
                           std::vector<CheckFault>& faults) {
+    const size_t freeSpaceField = file.format().tdef.freeSpaceField;
+    if (freeSpaceField == tdef_layout::kAbsent) return;  // Jet 3 keeps "VC" there
+    const size_t pageSize = file.pageSize();
     size_t remaining = table.length;
     for (size_t i = 0; i < table.pages.size(); ++i) {
         const size_t header = i == 0 ? 0 : tdef_layout::kContinuationHeader;
-        const size_t used = std::min<size_t>(kPageSize, header + remaining);
+        const size_t used = std::min<size_t>(pageSize, header + remaining);
         remaining -= used - header;
         const size_t expected =
-            used + kDefinitionReserve >= kPageSize ? 0 : kPageSize - used - kDefinitionReserve;
-        // Every page type keeps its free space where data pages do.
-        const uint16_t stored = file.page(table.pages[i]).u16(data_page_layout::kFreeSpace);
+            used + kDefinitionReserve >= pageSize ? 0 : pageSize - used - kDefinitionReserve;
+        const uint16_t stored = file.page(table.pages[i]).u16(freeSpaceField);
         if (stored != expected) spaceFault(faults, table.pages[i], stored, expected);
     }
 }

@@ -23,7 +23,7 @@ struct RowScan {
     std::vector<CheckFault>& faults;
     const TableDefinition& definition = table.definition;
     Table access{file, table.definition};
-    RowFormat format{table.definition};
+    RowFormat format{file.format(), table.definition};
     TableRows out;
     std::vector<FieldSpan> fields;
     std::vector<Value> values;
@@ -50,7 +50,7 @@ struct RowScan {
     }
 
     void scanPage(uint32_t number) {
-        DataPage page(file.page(number));  // a data page: dataPages() chose it by its type
+        DataPage page(file, number);  // a data page: dataPages() chose it by its type
         for (uint16_t r = 0; r < page.rowCount(); ++r) {
             RowLocation where{number, static_cast<uint8_t>(r)};
             try {
@@ -71,7 +71,7 @@ struct RowScan {
         ByteView bytes = page.rowBytes(slot);
         if (!slot.lookup) return bytes;
         RowLocation target{bytes.u24(row_layout::kLookupPage), bytes.u8(row_layout::kLookupRow)};
-        DataPage targetPage(file.page(target.page));
+        DataPage targetPage(file, target.page);
         if (targetPage.owner() != definition.firstPage)
             throwCorrupt(where.page, "die verschobene " + rowName(where) +
                                          " zeigt auf eine Seite einer anderen Tabelle");

@@ -132,7 +132,7 @@ size_t requireChangeable(Database& db, std::u16string_view table, RowLocation id
     inserter.requireKeys(values);
     change(values);
     inserter.requireKeys(values);
-    return pagesForRow(values);
+    return pagesForRow(db.storage().file().format(), values);
 }
 
 // The relationship rows whose `column` names the table `name`.

@@ -178,33 +178,41 @@ void layoutIndexes(const std::vector<NewIndex>& indexes, TableDefinition& t) {
 // Usage-map rows for a new table, on pages of their own, as many per page as fit.
 class MapRows {
   public:
-    MapRows(PageFile& file, PageAllocator& allocator) : file_(file), allocator_(allocator) {}
+    MapRows(PageFile& file, PageAllocator& allocator)
+        : file_(file), allocator_(allocator), rowSize_(file.format().usageMap.rowSize) {}
 
-    // An inline map over 512 pages from `start`, with `page`'s bit set when given.
+    // An inline map over the window from `start`, with `page`'s bit set when given.
     MapRef add(uint32_t start, std::optional<uint32_t> page = std::nullopt) {
-        if (page_ == 0 || !rowFits(file_.page(page_), kRowSize)) {
+        using namespace usage_map_layout;
+        const Format& format = file_.format();
+        if (page_ == 0 || !rowFits(format, file_.page(page_), rowSize_)) {
             page_ = allocator_.allocate();
-            formatDataPage(file_.writablePage(page_), 0);
+            formatDataPage(format, file_.writablePage(page_), 0);
         }
-        AddedRow row = addRow(file_.writablePage(page_), kRowSize);
-        std::fill_n(row.bytes, kRowSize, uint8_t{0});
-        putU32(row.bytes + 1, start);
+        AddedRow row = addRow(format, file_.writablePage(page_), rowSize_);
+        std::fill_n(row.bytes, rowSize_, uint8_t{0});
+        row.bytes[kKind] = kInline;
+        putU32(row.bytes + kInlineStart, start);
         if (page) {
             uint32_t bit = *page - start;
-            row.bytes[5 + bit / 8] = static_cast<uint8_t>(row.bytes[5 + bit / 8] | 1u << (bit % 8));
+            uint8_t& byte = row.bytes[kInlineBitmap + bit / 8];
+            byte = static_cast<uint8_t>(byte | 1u << (bit % 8));
         }
         return MapRef{row.row, page_};
     }
 
-    // Access starts a map's window at 0 while the page lies in the first 512, else at the page
-    // rounded down to a multiple of 8.
-    static uint32_t windowFor(uint32_t page) { return page < kWindowPages ? 0 : page & ~7u; }
+    // Access starts a map's window at 0 while the page lies in the first window, else at the
+    // page rounded down to a multiple of 8.
+    uint32_t windowFor(uint32_t page) const {
+        const uint32_t windowPages =
+            static_cast<uint32_t>((rowSize_ - usage_map_layout::kInlineBitmap) * 8);
+        return page < windowPages ? 0 : page & ~7u;
+    }
 
   private:
-    static constexpr size_t kRowSize = 69;  // type, start page, 64 bitmap bytes
-    static constexpr uint32_t kWindowPages = 64 * 8;
     PageFile& file_;
     PageAllocator& allocator_;
+    size_t rowSize_;  // kInlineBitmap + the bitmap
     uint32_t page_ = 0;
 };
 
@@ -212,7 +220,7 @@ void writeEmptyRoot(PageFile& file, uint32_t root, uint32_t tablePage) {
     IndexPageHeader header;
     header.tablePage = tablePage;
     EntryList none(true);
-    writeIndexPage(file.writablePage(root), header, none, 0, 0, 0);
+    writeIndexPage(file.format().indexPage, file.writablePage(root), header, none, 0, 0, 0);
 }
 
 }  // namespace
@@ -259,7 +267,7 @@ void writeNewTableDefinition(PageFile& file, PageAllocator& allocator, TableDefi
     t.freeSpacePages = maps.add(0);
     for (RealIndexDef& r : t.realIndexes) {
         r.rootPage = allocator.allocate();
-        r.usageMap = maps.add(MapRows::windowFor(r.rootPage), r.rootPage);
+        r.usageMap = maps.add(maps.windowFor(r.rootPage), r.rootPage);
         writeEmptyRoot(file, r.rootPage, t.firstPage);
     }
     for (ColumnDef& c : t.columns) {
@@ -364,13 +372,13 @@ std::vector<std::vector<Value>> permissionRowsFor(dao::Database& db) {
 
 // At most the pages writeNewTableDefinition takes for `t`: the definition's own, a root per
 // real index and the pages holding the map rows.
-size_t pagesForDefinition(const TableDefinition& t) {
+size_t pagesForDefinition(const Format& format, const TableDefinition& t) {
     constexpr size_t kMapRowsPerPage = 50;  // fewer than fit a data page
     size_t maps = 2 + t.realIndexes.size();
     for (const ColumnDef& c : t.columns)
         if (c.isLongValue()) maps += 2;
-    return tableDefinitionPages(encodeTableDefinition(t)).size() + t.realIndexes.size() +
-           maps / kMapRowsPerPage + 1;
+    return tableDefinitionPages(format, encodeTableDefinition(format, t)).size() +
+           t.realIndexes.size() + maps / kMapRowsPerPage + 1;
 }
 
 // The rows a new table adds to the system tables, checked before anything is written.
@@ -384,10 +392,11 @@ struct SystemRows {
 // without room for the pages.
 void requireStorable(dao::Database& db, const TableDefinition& t, const SystemRows& rows) {
     db.inserterFor(u"MSysObjects").requireKeys(rows.catalog);
-    size_t pages = pagesForDefinition(t) + pagesForRow(rows.catalog);
+    const Format& format = db.storage().file().format();
+    size_t pages = pagesForDefinition(format, t) + pagesForRow(format, rows.catalog);
     for (const std::vector<Value>& row : rows.permissions) {
         db.inserterFor(u"MSysACEs").requireKeys(row);
-        pages += pagesForRow(row);
+        pages += pagesForRow(format, row);
     }
     requireRoomInFile(db.storage().file(), pages);
 }

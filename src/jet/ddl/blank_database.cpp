@@ -36,9 +36,11 @@ constexpr int16_t kTypeTable = 1;
 constexpr int16_t kTypeDatabase = 2;
 constexpr int16_t kTypeContainer = 3;
 
-// Row sizes of a new file's global usage map (page 1): an inline map of 64 bitmap bytes, and a
-// second row of the same size that Jet keeps all zero.
-constexpr size_t kMapRowSize = 69;
+// New files are Jet 4 files.
+const Format& kNewFileFormat = kJet4Format;
+// Rows of a new file's global usage map (page 1) and of the system tables' maps: inline maps;
+// the global map's second row, of the same size, Jet keeps all zero.
+constexpr size_t kMapRowSize = kNewFileFormat.usageMap.rowSize;
 constexpr uint32_t kGlobalMapPage = 1;
 
 // Security ids of Access's default workgroup: Jet's engine account (owner of the system
@@ -160,13 +162,13 @@ Bytes databaseProperties() {
 
 // Page 1: the global usage map, every page from 2 on free.
 std::vector<uint8_t> globalMapPage() {
-    std::vector<uint8_t> page(kPageSize, 0);
-    formatDataPage(page.data(), kGlobalMapPage);
-    AddedRow map = addRow(page.data(), kMapRowSize);
+    std::vector<uint8_t> page(kNewFileFormat.pageSize, 0);
+    formatDataPage(kNewFileFormat, page.data(), kGlobalMapPage);
+    AddedRow map = addRow(kNewFileFormat, page.data(), kMapRowSize);
     std::memset(map.bytes + usage_map_layout::kInlineBitmap, 0xFF,
                 kMapRowSize - usage_map_layout::kInlineBitmap);
     map.bytes[usage_map_layout::kInlineBitmap] = 0xFC;  // pages 0 and 1 are in use
-    addRow(page.data(), kMapRowSize);
+    addRow(kNewFileFormat, page.data(), kMapRowSize);
     return page;
 }
 
@@ -210,15 +212,16 @@ std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& al
     std::vector<TableDefinition> tables = systemTableDefinitions(first);
 
     uint8_t* holder = file.writablePage(first + kSystemTableCount);
-    formatDataPage(holder, 0);
-    for (uint32_t r = 0; r < kSystemTableMapRows; ++r) addRow(holder, kMapRowSize);
+    formatDataPage(file.format(), holder, 0);
+    for (uint32_t r = 0; r < kSystemTableMapRows; ++r) addRow(file.format(), holder, kMapRowSize);
 
     for (TableDefinition& t : tables) {
         for (const RealIndexDef& index : t.realIndexes) {
             IndexPageHeader header;
             header.leaf = true;
             header.tablePage = t.firstPage;
-            writeIndexPage(file.writablePage(index.rootPage), header, EntryList(true), 0, 0, 0);
+            writeIndexPage(file.format().indexPage, file.writablePage(index.rootPage), header,
+                           EntryList(true), 0, 0, 0);
             addPageToMap(file, allocator, index.usageMap, index.rootPage);
         }
         writeTableDefinition(file, allocator, t);

@@ -31,7 +31,7 @@ class StorageRelease {
         // Pointers for ranges past the end of the file are garbage, not pages.
         for (size_t i = 0; i < map.bitmapPages.size(); ++i)
             if (map.bitmapPages[i] != 0 &&
-                i * uint64_t{usage_map_layout::kPagesPerBitmapPage} < file_.pageCount())
+                i * uint64_t{file_.format().pagesPerBitmapPage()} < file_.pageCount())
                 sole_.insert(map.bitmapPages[i]);
         if (withPages) sole_.insert(map.pages.begin(), map.pages.end());
     }
@@ -52,14 +52,15 @@ class StorageRelease {
 
   private:
     void deleteMapRow(RowLocation row) {
-        setRowFlags(file_.writablePage(row.page), row.row, kDeletedFlag | kLookupFlag);
+        setRowFlags(file_.format(), file_.writablePage(row.page), row.row,
+                    kDeletedFlag | kLookupFlag);
         reclaimDeletedRows(file_, {row});
     }
 
     // A holder page serves maps only (owner 0) or this table alone; once none of its rows is
     // live, nothing refers to it any more.
     bool holdsOnlyDeletedRows(uint32_t number) {
-        DataPage page(file_.page(number));
+        DataPage page(file_, number);
         if (page.owner() != 0 && page.owner() != table_.firstPage) return false;
         for (uint16_t r = 0; r < page.rowCount(); ++r)
             if (!page.slot(static_cast<uint8_t>(r)).deleted) return false;

@@ -8,15 +8,23 @@ namespace jet {
 
 namespace header_layout {
 inline constexpr size_t kEngineName = 4;  // "Standard Jet DB"
-inline constexpr size_t kVersion = 0x14;
-inline constexpr size_t kMaskedStart = 0x18;  // this many bytes on are XOR-masked
-inline constexpr size_t kMaskedLength = 128;
+inline constexpr size_t kVersion = 0x14;  // u8: see FormatVersion
+inline constexpr size_t kMaskedStart = 0x18;
+inline constexpr size_t kMaxMaskedLength = 128;  // the longest masked region of any version
 inline constexpr size_t kCodePage = 0x3C;
 inline constexpr size_t kEncodingKey = 0x3E;
 inline constexpr size_t kPassword = 0x42;
-inline constexpr size_t kPasswordLength = 40;
-inline constexpr size_t kSortOrder = 0x6E;
-inline constexpr size_t kCreationDate = 0x72;
 }  // namespace header_layout
+
+// The header fields whose place or size differs between the versions.
+struct HeaderLayout {
+    size_t maskedLength;    // this many bytes from kMaskedStart on are masked
+    size_t passwordLength;  // Jet 4 masks it with the creation date as well
+    size_t sortOrder;       // u16 LCID, then (Jet 4) a byte and the sort version
+    size_t creationDate;    // f64; 0 when the version has none
+};
+
+inline constexpr HeaderLayout kJet4Header{128, 40, 0x6E, 0x72};
+inline constexpr HeaderLayout kJet3Header{126, 20, 0x3A, 0};
 
 }  // namespace jet

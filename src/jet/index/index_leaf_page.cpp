@@ -9,16 +9,17 @@ namespace jet {
 
 using namespace index_page_layout;
 
-void LeafEntries::read(ByteView page) {
+void LeafEntries::read(const IndexPageLayout& layout, ByteView page) {
+    layout_ = &layout;
     page_ = page.page();
-    entries_ = page.sub(kEntries, kEntryCapacity).data();
-    prefix_ = page.u16(kPrefixLength);
+    entries_ = page.sub(layout.entries, layout.entryCapacity).data();
+    prefix_ = layout.prefixOf(page.data());
     // Every insert reads a leaf this way: the mask is scanned a word at a time.
-    const uint8_t* mask = page.sub(kEntryMask, kEntryMaskSize).data();
+    const uint8_t* mask = page.sub(layout.entryMask, layout.entryMaskSize).data();
     size_t count = 0;
-    for (size_t at = 0; at < kEntryMaskSize; at += sizeof(uint64_t)) {
+    for (size_t at = 0; at < layout.entryMaskSize; at += sizeof(uint64_t)) {
         uint64_t bits = 0;
-        std::memcpy(&bits, mask + at, std::min(sizeof bits, kEntryMaskSize - at));
+        std::memcpy(&bits, mask + at, std::min(sizeof bits, layout.entryMaskSize - at));
         while (bits != 0) {
             const auto bit = static_cast<size_t>(__builtin_ctzll(bits));
             ends_[count++] = static_cast<uint16_t>(at * 8 + bit);
@@ -27,7 +28,8 @@ void LeafEntries::read(ByteView page) {
     }
     count_ = count;
     if (count == 0) return;
-    if (ends_[count - 1] > kEntryCapacity) throwCorrupt(page_, "Indexeintrag über das Seitenende");
+    if (ends_[count - 1] > layout.entryCapacity)
+        throwCorrupt(page_, "Indexeintrag über das Seitenende");
     if (ends_.front() < std::max(prefix_, kRowPointerSize))
         throwCorrupt(page_, "gemeinsamer Anfang länger als der erste Indexeintrag");
     if (prefix_ < kRowPointerSize - 1) {  // else every entry is long enough
@@ -38,7 +40,8 @@ void LeafEntries::read(ByteView page) {
 
 void LeafEntries::rebase(ByteView page) {
     if (page.page() != page_) throwCorrupt(page.page(), "andere Blattseite erwartet");
-    entries_ = page.sub(kEntries, kEntryCapacity).data();
+    const IndexPageLayout& layout = *layout_;
+    entries_ = page.sub(layout.entries, layout.entryCapacity).data();
 }
 
 int LeafEntries::compareKey(size_t i, std::span<const uint8_t> key) const {
@@ -90,10 +93,11 @@ bool LeafEntries::sharesPrefix(std::span<const uint8_t> key) const {
 }
 
 bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key, RowLocation row) {
+    const IndexPageLayout& layout = *layout_;
     const size_t length = key.size() + kRowPointerSize;
     if (prefix_ == 0) {
         // Entries that fit whole are stored whole; past that the page needs a prefix.
-        if (fullBytes() + length > kEntryCapacity) return false;
+        if (fullBytes() + length > layout.entryCapacity) return false;
     } else if (count_ == 0 || !sharesPrefix(key)) {
         return false;  // an empty page with a prefix is odd: a rebuild writes it plain
     }
@@ -101,9 +105,9 @@ bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key,
     // the same bytes wherever the entry goes.
     const size_t grows = length - prefix_;
     const size_t stored = storedBytes();
-    if (stored + grows > kEntryCapacity) return false;
+    if (stored + grows > layout.entryCapacity) return false;
 
-    uint8_t* entries = page + kEntries;
+    uint8_t* entries = page + layout.entries;
     const size_t from = at == 0 ? std::min(prefix_, stored) : ends_[at - 1];
     const size_t to = at == 0 ? length : ends_[at - 1] + grows;
     std::memmove(entries + to, entries + from, stored - from);
@@ -116,14 +120,14 @@ bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key,
     ends_[at] = static_cast<uint16_t>(to);
     ++count_;
     // The ends before the new entry stay, and so do their bits: the mask changes from there.
-    uint8_t* mask = page + kEntryMask;
+    uint8_t* mask = page + layout.entryMask;
     const size_t kept = at == 0 ? 0 : size_t{ends_[at - 1]} + 1;  // bits below stay
-    if (kept % 8 != 0 && kept / 8 < kEntryMaskSize)
+    if (kept % 8 != 0 && kept / 8 < layout.entryMaskSize)
         mask[kept / 8] &= static_cast<uint8_t>((1u << (kept % 8)) - 1);
-    const size_t whole = std::min((kept + 7) / 8, kEntryMaskSize);
-    std::memset(mask + whole, 0, kEntryMaskSize - whole);
-    for (size_t i = at; i < count_; ++i) markEntryEnd(page, ends_[i]);
-    putU16(page + kFreeSpace, static_cast<uint16_t>(kEntryCapacity - ends_[count_ - 1]));
+    const size_t whole = std::min((kept + 7) / 8, layout.entryMaskSize);
+    std::memset(mask + whole, 0, layout.entryMaskSize - whole);
+    for (size_t i = at; i < count_; ++i) markEntryEnd(layout, page, ends_[i]);
+    putU16(page + kFreeSpace, static_cast<uint16_t>(layout.entryCapacity - ends_[count_ - 1]));
     return true;
 }
 

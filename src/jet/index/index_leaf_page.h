@@ -23,7 +23,7 @@ class LeafEntries {
   public:
     // Reads the entry ends and the prefix of a leaf page; the page must stay in place while
     // this is used. Throws when they are malformed.
-    void read(ByteView page);
+    void read(const IndexPageLayout& layout, ByteView page);
     // Points at the page read last, now at `page`'s place in memory (it may have been loaded
     // anew); what was read and inserted since stays.
     void rebase(ByteView page);
@@ -64,12 +64,13 @@ class LeafEntries {
     }
     bool sharesPrefix(std::span<const uint8_t> key) const;
 
+    const IndexPageLayout* layout_ = nullptr;  // of the page read last
     const uint8_t* entries_ = nullptr;
     uint32_t page_ = 0;
     size_t prefix_ = 0;
     // End of each entry, counted from the first entry's start. An entry ends at each bit of
     // the mask at most, so the mask's bits bound the count.
-    std::array<uint16_t, index_page_layout::kEntryMaskSize * 8> ends_;
+    std::array<uint16_t, index_page_layout::kMaxEntryMaskSize * 8> ends_;
     size_t count_ = 0;
 };
 

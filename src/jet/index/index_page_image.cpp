@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/format/page_layout.h"
+
 namespace jet {
 
 using namespace index_page_layout;
@@ -21,9 +23,9 @@ void putBigEndian32(uint8_t* out, uint32_t v) {
 
 // Calls `visit(end)` for each entry end the mask marks, ascending.
 template <typename Visit>
-void forEachEntryEnd(ByteView page, Visit visit) {
-    const uint8_t* mask = page.sub(kEntryMask, kEntryMaskSize).data();
-    for (size_t byte = 0; byte < kEntryMaskSize; ++byte) {
+void forEachEntryEnd(const IndexPageLayout& layout, ByteView page, Visit visit) {
+    const uint8_t* mask = page.sub(layout.entryMask, layout.entryMaskSize).data();
+    for (size_t byte = 0; byte < layout.entryMaskSize; ++byte) {
         unsigned bits = mask[byte];
         while (bits != 0) {
             const unsigned bit = static_cast<unsigned>(__builtin_ctz(bits));
@@ -34,11 +36,11 @@ void forEachEntryEnd(ByteView page, Visit visit) {
 }
 
 // The last two entry ends the mask marks (0 where there are fewer); false for an empty page.
-bool lastEntryEnds(ByteView page, size_t& beforeLast, size_t& last) {
-    const uint8_t* mask = page.sub(kEntryMask, kEntryMaskSize).data();
+bool lastEntryEnds(const IndexPageLayout& layout, ByteView page, size_t& beforeLast, size_t& last) {
+    const uint8_t* mask = page.sub(layout.entryMask, layout.entryMaskSize).data();
     size_t found = 0;
     size_t ends[2] = {0, 0};
-    for (size_t byte = kEntryMaskSize; byte-- > 0 && found < 2;) {
+    for (size_t byte = layout.entryMaskSize; byte-- > 0 && found < 2;) {
         for (size_t bit = 8; bit-- > 0 && found < 2;)
             if (mask[byte] >> bit & 1) ends[found++] = byte * 8 + bit;
     }
@@ -48,9 +50,9 @@ bool lastEntryEnds(ByteView page, size_t& beforeLast, size_t& last) {
 }
 
 // 0 for an empty page.
-size_t firstEntryEnd(ByteView page) {
-    const uint8_t* mask = page.sub(kEntryMask, kEntryMaskSize).data();
-    for (size_t byte = 0; byte < kEntryMaskSize; ++byte)
+size_t firstEntryEnd(const IndexPageLayout& layout, ByteView page) {
+    const uint8_t* mask = page.sub(layout.entryMask, layout.entryMaskSize).data();
+    for (size_t byte = 0; byte < layout.entryMaskSize; ++byte)
         if (mask[byte] != 0) return byte * 8 + static_cast<size_t>(__builtin_ctz(mask[byte]));
     return 0;
 }
@@ -111,9 +113,9 @@ size_t commonPrefix(std::span<const uint8_t> a, std::span<const uint8_t> b) {
     return i;
 }
 
-size_t pagePrefix(const EntryList& list, size_t begin, size_t end) {
-    if (end - begin < 2 || list.fullBytes(begin, end) <= kEntryCapacity) return 0;
-    return commonPrefix(list.key(begin), list.key(end - 1));
+size_t pagePrefix(const IndexPageLayout& layout, const EntryList& list, size_t begin, size_t end) {
+    if (end - begin < 2 || list.fullBytes(begin, end) <= layout.entryCapacity) return 0;
+    return std::min(commonPrefix(list.key(begin), list.key(end - 1)), layout.maxPrefix());
 }
 
 size_t storedBytes(const EntryList& list, size_t begin, size_t end, size_t prefix) {
@@ -121,41 +123,41 @@ size_t storedBytes(const EntryList& list, size_t begin, size_t end, size_t prefi
     return list.fullBytes(begin, end) - prefix * (end - begin - 1);
 }
 
-void writeIndexPage(uint8_t* page, const IndexPageHeader& header, const EntryList& list,
-                    size_t begin, size_t end, size_t prefix) {
-    page[0] = header.leaf ? kLeafPageType : kNodePageType;
-    page[1] = kPageMarker;
+void writeIndexPage(const IndexPageLayout& layout, uint8_t* page, const IndexPageHeader& header,
+                    const EntryList& list, size_t begin, size_t end, size_t prefix) {
+    page[page_layout::kPageType] = header.leaf ? kLeafPageType : kNodePageType;
+    page[page_layout::kMarker] = kPageMarker;
     putU32(page + kTableDefinition, header.tablePage);
-    putU32(page + kUnknown8, 0);
-    putU32(page + kPrevPage, header.prevPage);
-    putU32(page + kNextPage, header.nextPage);
-    putU32(page + kChildTail, header.childTail);
-    putU16(page + kPrefixLength, static_cast<uint16_t>(prefix));
-    page[kNodeMarker] = header.leaf ? 0 : kNodeMarkerValue;
-    std::memset(page + kEntryMask, 0, kEntryMaskSize);
+    if (layout.unknown8 != 0) putU32(page + layout.unknown8, 0);
+    putU32(page + layout.prevPage, header.prevPage);
+    putU32(page + layout.nextPage, header.nextPage);
+    putU32(page + layout.childTail, header.childTail);
+    layout.putPrefix(page, prefix);
+    page[layout.nodeMarker] = header.leaf ? 0 : kNodeMarkerValue;
+    std::memset(page + layout.entryMask, 0, layout.entryMaskSize);
     size_t at = 0;
     for (size_t i = begin; i < end; ++i) {
         std::span<const uint8_t> e = list.entry(i);
         const size_t skip = i == begin ? 0 : prefix;
-        std::memcpy(page + kEntries + at, e.data() + skip, e.size() - skip);
+        std::memcpy(page + layout.entries + at, e.data() + skip, e.size() - skip);
         at += e.size() - skip;
-        markEntryEnd(page, at);
+        markEntryEnd(layout, page, at);
     }
-    std::memset(page + kEntries + at, 0, kEntryCapacity - at);
-    putU16(page + kFreeSpace, static_cast<uint16_t>(kEntryCapacity - at));
+    std::memset(page + layout.entries + at, 0, layout.entryCapacity - at);
+    putU16(page + kFreeSpace, static_cast<uint16_t>(layout.entryCapacity - at));
 }
 
-void EntryList::readPage(ByteView page) {
+void EntryList::readPage(const IndexPageLayout& layout, ByteView page) {
     clear();
-    forEachEntryEnd(page, [&](size_t end) { ends_.push_back(static_cast<uint32_t>(end)); });
+    forEachEntryEnd(layout, page, [&](size_t end) { ends_.push_back(static_cast<uint32_t>(end)); });
     if (ends_.empty()) return;
-    const size_t prefix = page.u16(kPrefixLength);
-    if (ends_.back() > kEntryCapacity)
+    const size_t prefix = layout.prefixOf(page.data());
+    if (ends_.back() > layout.entryCapacity)
         throwCorrupt(page.page(), "Indexeintrag über das Seitenende");
     if (ends_.front() < std::max(prefix, size_t{1}))
         throwCorrupt(page.page(), "gemeinsamer Anfang länger als der erste Indexeintrag");
     bytes_.resize(ends_.back() + prefix * (ends_.size() - 1));
-    const uint8_t* stored = page.sub(kEntries, kEntryCapacity).data();
+    const uint8_t* stored = page.sub(layout.entries, layout.entryCapacity).data();
     uint8_t* out = bytes_.data();
     size_t start = 0, at = 0;
     for (size_t i = 0; i < ends_.size(); ++i) {
@@ -171,24 +173,24 @@ void EntryList::readPage(ByteView page) {
     }
 }
 
-bool readFirstEntry(ByteView page, std::vector<uint8_t>& out) {
-    const size_t end = firstEntryEnd(page);
+bool readFirstEntry(const IndexPageLayout& layout, ByteView page, std::vector<uint8_t>& out) {
+    const size_t end = firstEntryEnd(layout, page);
     if (end == 0) return false;
-    const uint8_t* entries = page.sub(kEntries, kEntryCapacity).data();
+    const uint8_t* entries = page.sub(layout.entries, layout.entryCapacity).data();
     out.assign(entries, entries + end);
     return true;
 }
 
-bool readLastEntry(ByteView page, std::vector<uint8_t>& out) {
+bool readLastEntry(const IndexPageLayout& layout, ByteView page, std::vector<uint8_t>& out) {
     size_t beforeLast = 0, last = 0;
-    if (!lastEntryEnds(page, beforeLast, last)) return false;
-    const uint8_t* entries = page.sub(kEntries, kEntryCapacity).data();
+    if (!lastEntryEnds(layout, page, beforeLast, last)) return false;
+    const uint8_t* entries = page.sub(layout.entries, layout.entryCapacity).data();
     if (beforeLast == 0) {  // the only entry is stored whole
         out.assign(entries, entries + last);
         return true;
     }
-    const size_t prefixLength = page.u16(kPrefixLength);
-    if (prefixLength > firstEntryEnd(page))
+    const size_t prefixLength = layout.prefixOf(page.data());
+    if (prefixLength > firstEntryEnd(layout, page))
         throwCorrupt(page.page(), "gemeinsamer Anfang länger als der erste Indexeintrag");
     out.assign(entries, entries + prefixLength);
     out.insert(out.end(), entries + beforeLast, entries + last);

@@ -57,7 +57,7 @@ class EntryList {
     }
     // Replaces the contents with the entries of an index page of this kind, restored in full.
     // Throws when they are malformed.
-    void readPage(ByteView page);
+    void readPage(const IndexPageLayout& layout, ByteView page);
 
     // First entry not less than (key, row); size() when every entry is less.
     size_t lowerBound(std::span<const uint8_t> key, RowLocation row) const;
@@ -93,8 +93,8 @@ int compareEntries(std::span<const uint8_t> keyA, RowLocation rowA, std::span<co
 // Bytes the two keys have in common from the start.
 size_t commonPrefix(std::span<const uint8_t> a, std::span<const uint8_t> b);
 
-// The prefix length Access gives entries [begin, end) of a page.
-size_t pagePrefix(const EntryList& list, size_t begin, size_t end);
+// The prefix length Access gives entries [begin, end) of a page laid out as `layout`.
+size_t pagePrefix(const IndexPageLayout& layout, const EntryList& list, size_t begin, size_t end);
 // Bytes entries [begin, end) take on a page with `prefix` left out of all but the first.
 size_t storedBytes(const EntryList& list, size_t begin, size_t end, size_t prefix);
 
@@ -110,16 +110,16 @@ struct IndexPageHeader {
 // Writes a whole index page: header, entries [begin, end) of `list` with `prefix`, the entry
 // mask and free space; the rest of the page is zeroed. REQUIRES: the entries fit with the
 // prefix, which their keys share.
-void writeIndexPage(uint8_t* page, const IndexPageHeader& header, const EntryList& list,
-                    size_t begin, size_t end, size_t prefix);
+void writeIndexPage(const IndexPageLayout& layout, uint8_t* page, const IndexPageHeader& header,
+                    const EntryList& list, size_t begin, size_t end, size_t prefix);
 
 // The first or last entry of a page, restored in full, into `out`; false for an empty page.
-bool readFirstEntry(ByteView page, std::vector<uint8_t>& out);
-bool readLastEntry(ByteView page, std::vector<uint8_t>& out);
+bool readFirstEntry(const IndexPageLayout& layout, ByteView page, std::vector<uint8_t>& out);
+bool readLastEntry(const IndexPageLayout& layout, ByteView page, std::vector<uint8_t>& out);
 
 // Sets the entry-mask bit for an entry ending `end` bytes into the entries.
-inline void markEntryEnd(uint8_t* page, size_t end) {
-    page[index_page_layout::kEntryMask + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
+inline void markEntryEnd(const IndexPageLayout& layout, uint8_t* page, size_t end) {
+    page[layout.entryMask + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
 }
 
 // Writes a row pointer (3-byte page, row) big-endian at `out`.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "jet/format/page_layout.h"
+
 namespace jet {
 
 using namespace index_page_layout;
@@ -32,10 +34,10 @@ IndexEntry splitEntry(std::span<const uint8_t> full, bool leaf, uint32_t page) {
     return e;
 }
 
-// The end offsets (relative to kEntries) the entry mask marks, ascending.
-std::vector<size_t> entryEnds(ByteView page) {
+// The end offsets (relative to layout.entries) the entry mask marks, ascending.
+std::vector<size_t> entryEnds(const IndexPageLayout& layout, ByteView page) {
     std::vector<size_t> ends;
-    ByteView mask = page.sub(kEntryMask, kEntryMaskSize);
+    ByteView mask = page.sub(layout.entryMask, layout.entryMaskSize);
     for (size_t byte = 0; byte < mask.size(); ++byte) {
         const uint8_t bits = mask.u8(byte);
         for (size_t bit = 0; bit < 8; ++bit)
@@ -46,24 +48,24 @@ std::vector<size_t> entryEnds(ByteView page) {
 
 }  // namespace
 
-IndexPage readIndexPage(ByteView page) {
+IndexPage readIndexPage(const IndexPageLayout& layout, ByteView page) {
     IndexPage p;
     p.number = page.page();
-    const uint8_t type = page.u8(0);
+    const uint8_t type = page.u8(page_layout::kPageType);
     if (type != kNodePageType && type != kLeafPageType)
         throwCorrupt(p.number, "Indexseite erwartet");
     p.leaf = type == kLeafPageType;
     p.freeSpace = page.u16(kFreeSpace);
     p.tablePage = page.u32(kTableDefinition);
-    p.prevPage = page.u32(kPrevPage);
-    p.nextPage = page.u32(kNextPage);
-    p.childTail = page.u32(kChildTail);
-    p.prefixLength = page.u16(kPrefixLength);
+    p.prevPage = page.u32(layout.prevPage);
+    p.nextPage = page.u32(layout.nextPage);
+    p.childTail = page.u32(layout.childTail);
+    p.prefixLength = static_cast<uint16_t>(layout.prefixOf(page.data()));
 
     std::vector<uint8_t> prefix;  // empty until the first entry has been read
     size_t start = 0;
-    for (size_t end : entryEnds(page)) {
-        ByteView stored = page.sub(kEntries + start, end - start);
+    for (size_t end : entryEnds(layout, page)) {
+        ByteView stored = page.sub(layout.entries + start, end - start);
         std::vector<uint8_t> full = prefix;
         full.insert(full.end(), stored.data(), stored.data() + stored.size());
         if (p.entries.empty()) {
@@ -90,7 +92,7 @@ struct TreeWalk {
         if (number == 0) throwCorrupt(parent, "Verweis auf die Indexseite 0");
         if (!seen.insert(number).second)
             throwCorrupt(parent, "Schleife im Indexbaum (Seite " + std::to_string(number) + ")");
-        IndexPage page = readIndexPage(file.page(number));
+        IndexPage page = readIndexPage(file.format().indexPage, file.page(number));
         std::vector<uint32_t> children;
         if (page.leaf) {
             tree.entries.insert(tree.entries.end(), page.entries.begin(), page.entries.end());

@@ -40,8 +40,9 @@ struct IndexPage {
     std::vector<IndexEntry> entries;
 };
 
-// Parses an index page. Throws when it is not one or its entries are malformed.
-IndexPage readIndexPage(ByteView page);
+// Parses an index page of a file whose index pages are laid out as `layout`. Throws when it
+// is not one or its entries are malformed.
+IndexPage readIndexPage(const IndexPageLayout& layout, ByteView page);
 
 struct IndexTree {
     // Every page of the tree, parents before children and children in key order, so that the

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "jet/format/page_layout.h"
 #include "jet/index/index_tree.h"
 #include "jet/page/usage_map.h"
 #include "jet/page/usage_map_writer.h"
@@ -19,8 +20,9 @@ bool sameKey(std::span<const uint8_t> a, std::span<const uint8_t> b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
-bool rangeFits(const EntryList& list, size_t begin, size_t end) {
-    return storedBytes(list, begin, end, pagePrefix(list, begin, end)) <= kEntryCapacity;
+bool rangeFits(const IndexPageLayout& layout, const EntryList& list, size_t begin, size_t end) {
+    return storedBytes(list, begin, end, pagePrefix(layout, list, begin, end)) <=
+           layout.entryCapacity;
 }
 
 // Where to halve a list of `count` items whose sizes `size(i)` are summed over each half: the
@@ -50,14 +52,18 @@ size_t cutBeside(size_t count, size_t item, bool after) {
 
 IndexWriter::IndexWriter(PageFile& file, PageAllocator& allocator, const TableDefinition& table,
                          const RealIndexDef& index)
-    : file_(file), allocator_(allocator), table_(table), index_(index) {}
+    : file_(file),
+      layout_(file.format().indexPage),
+      allocator_(allocator),
+      table_(table),
+      index_(index) {}
 
 // ---- Finding the way -------------------------------------------------------------------------
 
 IndexWriter::Node* IndexWriter::nodeAt(uint32_t page) {
     if (page == hot_.page) return nullptr;
     if (auto at = nodes_.find(page); at != nodes_.end()) return &at->second;
-    const uint8_t type = file_.page(page).u8(0);
+    const uint8_t type = file_.page(page).u8(page_layout::kPageType);
     if (type == kLeafPageType) return nullptr;
     if (type != kNodePageType) throwCorrupt(page, "Indexseite erwartet");
     return &node(page);
@@ -65,7 +71,7 @@ IndexWriter::Node* IndexWriter::nodeAt(uint32_t page) {
 
 IndexWriter::Node& IndexWriter::node(uint32_t page) {
     if (auto at = nodes_.find(page); at != nodes_.end()) return at->second;
-    IndexPage parsed = readIndexPage(file_.page(page));
+    IndexPage parsed = readIndexPage(layout_, file_.page(page));
     if (parsed.leaf) throwCorrupt(page, "Knotenseite erwartet");
     Node n;
     n.page = page;
@@ -127,7 +133,7 @@ bool IndexWriter::containsKey(std::span<const uint8_t> key) {
     // Row (0, 0) sorts before every row, so this finds the first entry with the key, if any.
     const uint32_t page = descend(key, RowLocation{});
     storedLeaf_ = 0;
-    stored_.read(file_.page(page));
+    stored_.read(layout_, file_.page(page));
     const size_t at = stored_.lowerBoundKey(key);
     return at < stored_.size() && stored_.keyEquals(at, key);
 }
@@ -135,10 +141,10 @@ bool IndexWriter::containsKey(std::span<const uint8_t> key) {
 // ---- Inserting -------------------------------------------------------------------------------
 
 bool IndexWriter::insert(std::span<const uint8_t> key, RowLocation row) {
-    if (key.size() > kMaxKeySize)
+    if (key.size() > layout_.maxKeySize())
         throw Error(ErrorCode::RecordTooLarge, "Indexschlüssel mit " + std::to_string(key.size()) +
                                                    " Bytes ist zu lang (höchstens " +
-                                                   std::to_string(kMaxKeySize) + ")");
+                                                   std::to_string(layout_.maxKeySize()) + ")");
     bool isNew = false;
     if (appendAtRightEdge(key, row, isNew)) return isNew;
     if (insertInsideStoredLeaf(key, row, isNew)) return isNew;
@@ -187,12 +193,12 @@ uint32_t IndexWriter::newPage() {
 }
 
 void IndexWriter::setPrevPage(uint32_t page, uint32_t prev) {
-    putU32(file_.writablePage(page) + kPrevPage, prev);
+    putU32(file_.writablePage(page) + layout_.prevPage, prev);
     if (auto at = nodes_.find(page); at != nodes_.end()) at->second.prevPage = prev;
 }
 
 void IndexWriter::setNextPage(uint32_t page, uint32_t next) {
-    putU32(file_.writablePage(page) + kNextPage, next);
+    putU32(file_.writablePage(page) + layout_.nextPage, next);
     if (auto at = nodes_.find(page); at != nodes_.end()) at->second.nextPage = next;
     if (page == hot_.page) hot_.nextPage = next;
 }
@@ -212,12 +218,13 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     }
 
     ByteView bytes = file_.page(page);
-    if (bytes.u8(0) != kLeafPageType) throwCorrupt(page, "Blattseite erwartet");
+    if (bytes.u8(page_layout::kPageType) != kLeafPageType)
+        throwCorrupt(page, "Blattseite erwartet");
     IndexPageHeader header;
     header.tablePage = table_.firstPage;
-    header.prevPage = bytes.u32(kPrevPage);
-    header.nextPage = bytes.u32(kNextPage);
-    stored_.read(bytes);
+    header.prevPage = bytes.u32(layout_.prevPage);
+    header.nextPage = bytes.u32(layout_.nextPage);
+    stored_.read(layout_, bytes);
 
     const size_t before = stored_.size();
     const size_t at = stored_.lowerBound(key, row);
@@ -250,7 +257,7 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     decodeLeaf(page);
     leaf_.insert(at, key, row);
     decodedLeaf_ = 0;
-    if (rangeFits(leaf_, 0, leaf_.size())) {
+    if (rangeFits(layout_, leaf_, 0, leaf_.size())) {
         writeLeaf(page, header.prevPage, header.nextPage, 0, leaf_.size());
         rememberHotLeaf(page, header.nextPage, 0, leaf_.size());
         decodedLeaf_ = page;  // leaf_ is the page again: the next entry here decodes nothing
@@ -311,22 +318,22 @@ bool IndexWriter::appendToHotLeaf(std::span<const uint8_t> key, RowLocation row,
     const size_t full = key.size() + kRowPointerSize;
     if (h.prefix == 0) {
         // Entries that fit whole are stored whole.
-        if (h.fullBytes + full > kEntryCapacity) return false;
+        if (h.fullBytes + full > layout_.entryCapacity) return false;
     } else if (commonPrefix(h.firstKey, key) < h.prefix) {
         return false;  // the shared prefix shrinks
     }
     const size_t stored = full - h.prefix;
-    if (h.storedBytes + stored > kEntryCapacity) return false;
+    if (h.storedBytes + stored > layout_.entryCapacity) return false;
 
     isNew = !sameKey(key, h.lastKey) && !neighbourHasKey(h.nextPage, true, key);
     if (decodedLeaf_ == h.page) decodedLeaf_ = 0;
     uint8_t* page = file_.writablePage(h.page);
-    uint8_t* out = page + kEntries + h.storedBytes;
+    uint8_t* out = page + layout_.entries + h.storedBytes;
     std::memcpy(out, key.data() + h.prefix, key.size() - h.prefix);
     putRowPointer(out + key.size() - h.prefix, row);
     h.storedBytes += stored;
-    markEntryEnd(page, h.storedBytes);
-    putU16(page + kFreeSpace, static_cast<uint16_t>(kEntryCapacity - h.storedBytes));
+    markEntryEnd(layout_, page, h.storedBytes);
+    putU16(page + kFreeSpace, static_cast<uint16_t>(layout_.entryCapacity - h.storedBytes));
     h.fullBytes += full;
     ++h.count;
     h.lastKey.assign(key.begin(), key.end());
@@ -337,15 +344,17 @@ bool IndexWriter::appendToHotLeaf(std::span<const uint8_t> key, RowLocation row,
 // Decodes the leaf into leaf_, unless it is there already (a lookup just before an insert).
 void IndexWriter::decodeLeaf(uint32_t page) {
     if (decodedLeaf_ == page) return;
-    leaf_.readPage(file_.page(page));
+    leaf_.readPage(layout_, file_.page(page));
     decodedLeaf_ = page;
 }
 
 bool IndexWriter::neighbourHasKey(uint32_t page, bool next, std::span<const uint8_t> key) {
     if (page == 0) return false;
     ByteView bytes = file_.page(page);
-    if (bytes.u8(0) != kLeafPageType) throwCorrupt(page, "Blattseite erwartet");
-    const bool found = next ? readFirstEntry(bytes, boundary_) : readLastEntry(bytes, boundary_);
+    if (bytes.u8(page_layout::kPageType) != kLeafPageType)
+        throwCorrupt(page, "Blattseite erwartet");
+    const bool found =
+        next ? readFirstEntry(layout_, bytes, boundary_) : readLastEntry(layout_, bytes, boundary_);
     if (!found) return false;
     if (boundary_.size() < kRowPointerSize) throwCorrupt(page, "Indexeintrag zu kurz");
     return sameKey({boundary_.data(), boundary_.size() - kRowPointerSize}, key);
@@ -357,15 +366,15 @@ void IndexWriter::writeLeaf(uint32_t page, uint32_t prevPage, uint32_t nextPage,
     header.tablePage = table_.firstPage;
     header.prevPage = prevPage;
     header.nextPage = nextPage;
-    writeIndexPage(file_.writablePage(page), header, leaf_, begin, end,
-                   pagePrefix(leaf_, begin, end));
+    writeIndexPage(layout_, file_.writablePage(page), header, leaf_, begin, end,
+                   pagePrefix(layout_, leaf_, begin, end));
 }
 
 void IndexWriter::rememberHotLeaf(uint32_t page, uint32_t nextPage, size_t begin, size_t end) {
     hot_.page = page;
     hot_.nextPage = nextPage;
     hot_.count = end - begin;
-    hot_.prefix = pagePrefix(leaf_, begin, end);
+    hot_.prefix = pagePrefix(layout_, leaf_, begin, end);
     hot_.fullBytes = leaf_.fullBytes(begin, end);
     hot_.storedBytes = storedBytes(leaf_, begin, end, hot_.prefix);
     std::span<const uint8_t> first = leaf_.key(begin), last = leaf_.key(end - 1);
@@ -392,7 +401,9 @@ void IndexWriter::rememberStoredLeaf(uint32_t page, uint32_t nextPage) {
 void IndexWriter::splitLeaf(uint32_t page, const IndexPageHeader& header, SplitKind kind, size_t at,
                             Next next, Change& change) {
     const size_t count = leaf_.size();
-    auto fits = [&](size_t c) { return rangeFits(leaf_, 0, c) && rangeFits(leaf_, c, count); };
+    auto fits = [&](size_t c) {
+        return rangeFits(layout_, leaf_, 0, c) && rangeFits(layout_, leaf_, c, count);
+    };
     size_t cut = kind == SplitKind::Append ? count - 1 : kind == SplitKind::Prepend ? 1 : 0;
     // Inside a run the next entry is expected between the new one and its neighbour on the
     // run's side. The cut keeps that place on the page with the run's entries and puts what
@@ -525,7 +536,7 @@ uint32_t IndexWriter::listNodeEntries(Node& n, size_t begin, size_t end) {
 
 bool IndexWriter::nodeFits(Node& n, size_t begin, size_t end) {
     listNodeEntries(n, begin, end);
-    return rangeFits(nodeEntries_, 0, nodeEntries_.size());
+    return rangeFits(layout_, nodeEntries_, 0, nodeEntries_.size());
 }
 
 void IndexWriter::writeNode(Node& n) {
@@ -535,8 +546,8 @@ void IndexWriter::writeNode(Node& n) {
     header.prevPage = n.prevPage;
     header.nextPage = n.nextPage;
     header.childTail = listNodeEntries(n, 0, n.children.size());
-    writeIndexPage(file_.writablePage(n.page), header, nodeEntries_, 0, nodeEntries_.size(),
-                   pagePrefix(nodeEntries_, 0, nodeEntries_.size()));
+    writeIndexPage(layout_, file_.writablePage(n.page), header, nodeEntries_, 0,
+                   nodeEntries_.size(), pagePrefix(layout_, nodeEntries_, 0, nodeEntries_.size()));
 }
 
 size_t IndexWriter::halveNode(Node& n) {
@@ -640,7 +651,8 @@ void IndexWriter::lastEntryBelow(uint32_t page, NodeChild& out) {
     for (unsigned depth = 0; depth <= kMaxDepth; ++depth) {
         Node* n = nodeAt(page);
         if (n == nullptr) {
-            if (!readLastEntry(file_.page(page), boundary_) || boundary_.size() < kRowPointerSize)
+            if (!readLastEntry(layout_, file_.page(page), boundary_) ||
+                boundary_.size() < kRowPointerSize)
                 throwCorrupt(page, "leere Blattseite unter einer Knotenseite");
             const uint8_t* pointer = boundary_.data() + boundary_.size() - kRowPointerSize;
             out.key.assign(boundary_.begin(), boundary_.end() - kRowPointerSize);
@@ -688,7 +700,7 @@ void IndexWriter::clear() {
     decodedLeaf_ = 0;
     IndexPageHeader header;
     header.tablePage = table_.firstPage;
-    writeIndexPage(file_.writablePage(root), header, leaf_, 0, 0, 0);
+    writeIndexPage(layout_, file_.writablePage(root), header, leaf_, 0, 0, 0);
     nodes_.clear();
     hot_.page = 0;
     hot_.count = 0;

@@ -50,8 +50,8 @@ class IndexWriter {
 
     // Adds the entry (key, row). Returns true when no entry had this key before, so the
     // caller can keep the index's distinct-key count. REQUIRES: the entry is not present.
-    // Throws Error for a key longer than kMaxKeySize, for an entry already present and for
-    // damaged index pages.
+    // Throws Error for a key longer than the layout's maxKeySize(), for an entry already present
+    // and for damaged index pages.
     bool insert(std::span<const uint8_t> key, RowLocation row);
 
     // Removes exactly the entry (key, row). Returns true when no entry with this key is left,
@@ -179,6 +179,7 @@ class IndexWriter {
     void emptyRoot();
 
     PageFile& file_;
+    const IndexPageLayout& layout_;  // the file's
     PageAllocator& allocator_;
     const TableDefinition& table_;
     const RealIndexDef& index_;

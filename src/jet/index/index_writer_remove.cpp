@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "jet/format/page_layout.h"
 #include "jet/index/index_writer.h"
 #include "jet/page/usage_map_writer.h"
 
@@ -34,8 +35,9 @@ bool IndexWriter::remove(std::span<const uint8_t> key, RowLocation row) {
 IndexWriter::LeafRemoval IndexWriter::removeFromLeaf(uint32_t page, std::span<const uint8_t> key,
                                                      RowLocation row) {
     ByteView bytes = file_.page(page);
-    if (bytes.u8(0) != kLeafPageType) throwCorrupt(page, "Blattseite erwartet");
-    const uint32_t prevPage = bytes.u32(kPrevPage), nextPage = bytes.u32(kNextPage);
+    if (bytes.u8(page_layout::kPageType) != kLeafPageType)
+        throwCorrupt(page, "Blattseite erwartet");
+    const uint32_t prevPage = bytes.u32(layout_.prevPage), nextPage = bytes.u32(layout_.nextPage);
     decodeLeaf(page);
     const size_t count = leaf_.size();
     const size_t at = leaf_.lowerBound(key, row);
@@ -83,7 +85,7 @@ void IndexWriter::releasePage(uint32_t page, uint32_t prevPage, uint32_t nextPag
     nodes_.erase(page);
     if (hot_.page == page) hot_.page = 0;
     if (decodedLeaf_ == page) decodedLeaf_ = 0;
-    std::memset(file_.writablePage(page), 0, kPageSize);
+    std::memset(file_.writablePage(page), 0, file_.pageSize());
     allocator_.release(page);
     removePageFromMap(file_, index_.usageMap, page);
 }
@@ -129,7 +131,7 @@ void IndexWriter::emptyRoot() {
     decodedLeaf_ = 0;
     IndexPageHeader header;
     header.tablePage = table_.firstPage;
-    writeIndexPage(file_.writablePage(index_.rootPage), header, leaf_, 0, 0, 0);
+    writeIndexPage(layout_, file_.writablePage(index_.rootPage), header, leaf_, 0, 0, 0);
     nodes_.clear();
     hot_.page = 0;
     hot_.count = 0;

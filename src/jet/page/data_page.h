@@ -20,13 +20,17 @@ struct RowSlot {
 
 class DataPage {
   public:
-    // Throws when the page is not a data page.
-    explicit DataPage(ByteView page);
+    // Throws when the page is not a data page. The view is `format`'s page.
+    DataPage(const Format& format, ByteView page);
+    // Page `number` of `file`, read through its cache: valid until the file's next trim.
+    DataPage(PageFile& file, uint32_t number) : DataPage(file.format(), file.page(number)) {}
 
     uint32_t number() const { return page_.page(); }
     uint32_t owner() const { return page_.u32(data_page_layout::kOwner); }
     uint16_t freeSpace() const { return page_.u16(data_page_layout::kFreeSpace); }
     uint16_t rowCount() const { return rowCount_; }
+    // Where the row offset table starts: the header's size.
+    size_t rowOffsets() const { return rowOffsets_; }
     // The slot of `row`; throws when the row does not exist or its bounds are malformed.
     RowSlot slot(uint8_t row) const;
     ByteView rowBytes(const RowSlot& s) const { return page_.sub(s.start, s.end - s.start); }
@@ -34,6 +38,7 @@ class DataPage {
 
   private:
     ByteView page_;
+    size_t rowOffsets_ = 0;
     uint16_t rowCount_ = 0;
 };
 

@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "jet/format/page_layout.h"
+
 namespace jet {
 
 namespace {
 
 // RC4 keystream for the header key; computed once instead of carrying 128 opaque bytes.
-std::array<uint8_t, header_layout::kMaskedLength> computeMask() {
+std::array<uint8_t, header_layout::kMaxMaskedLength> computeMask() {
     const uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
     std::array<uint8_t, 256> s{};
     for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
@@ -15,7 +17,7 @@ std::array<uint8_t, header_layout::kMaskedLength> computeMask() {
         j = (j + s[i] + key[i % 4]) & 0xFF;
         std::swap(s[i], s[j]);
     }
-    std::array<uint8_t, header_layout::kMaskedLength> out{};
+    std::array<uint8_t, header_layout::kMaxMaskedLength> out{};
     for (size_t n = 0, i = 0, j = 0; n < out.size(); ++n) {
         i = (i + 1) & 0xFF;
         j = (j + s[i]) & 0xFF;
@@ -32,7 +34,7 @@ std::array<uint8_t, header_layout::kMaskedLength> computeMask() {
 
 }  // namespace
 
-const std::array<uint8_t, header_layout::kMaskedLength>& headerMask() {
+const std::array<uint8_t, header_layout::kMaxMaskedLength>& headerMask() {
     static const auto mask = computeMask();
     return mask;
 }
@@ -41,29 +43,34 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
     using namespace header_layout;
     static const char kJet[] = "Standard Jet DB";
     static const char kAce[] = "Standard ACE DB";
-    page0.require(0, kMaskedStart + kMaskedLength);
+    page0.require(0, kMaskedStart + kMaxMaskedLength);
     const auto* name = reinterpret_cast<const char*>(page0.data() + kEngineName);
     bool jet = std::memcmp(name, kJet, 15) == 0;
     bool ace = std::memcmp(name, kAce, 15) == 0;
-    if (page0.u8(0) != 0 || (!jet && !ace)) unsupported(path, "keine Access-Datenbank");
+    if (page0.u8(page_layout::kPageType) != 0 || (!jet && !ace))
+        unsupported(path, "keine Access-Datenbank");
 
     DatabaseHeader h;
     h.version = page0.u8(kVersion);
-    if (h.version == uint8_t(FormatVersion::Jet3))
-        unsupported(path, "Jet 3 (Access 97) wird nicht unterstützt");
     if (ace || h.version >= 2) unsupported(path, "ACE (.accdb) wird nicht unterstützt");
-    if (h.version != uint8_t(FormatVersion::Jet4)) unsupported(path, "unbekannte Version");
+    const Format* format = formatForVersion(h.version);
+    if (!format) unsupported(path, "unbekannte Version");
+    if (format->version == FormatVersion::Jet3)
+        unsupported(path, "Jet 3 (Access 97) wird nicht unterstützt");
+    h.format = format;
 
+    const HeaderLayout& layout = format->header;
     const auto& mask = headerMask();
-    for (size_t i = 0; i < kMaskedLength; ++i)
+    for (size_t i = 0; i < layout.maskedLength; ++i)
         h.unmasked[i] = static_cast<uint8_t>(page0.u8(kMaskedStart + i) ^ mask[i]);
     ByteView region({h.unmasked.data(), h.unmasked.size()}, 0);
     auto at = [](size_t offset) { return offset - kMaskedStart; };
     h.codePage = region.u16(at(kCodePage));
     h.encodingKey = region.u32(at(kEncodingKey));
-    h.sortLcid = region.u16(at(kSortOrder));
-    h.sortVersion = region.u8(at(kSortOrder) + 3);
-    h.creationDate = region.f64(at(kCreationDate));
+    h.sortLcid = region.u16(at(layout.sortOrder));
+    // Jet 3 keeps only the LCID: its sort orders have no versions.
+    if (format->version != FormatVersion::Jet3) h.sortVersion = region.u8(at(layout.sortOrder) + 3);
+    if (layout.creationDate != 0) h.creationDate = region.f64(at(layout.creationDate));
     if (h.encodingKey != 0)
         throw Error(
             ErrorCode::EncryptedDatabase,

@@ -6,23 +6,24 @@
 #include <string>
 
 #include "jet/base/bytes.h"
-#include "jet/format/header_layout.h"
+#include "jet/format/format.h"
 
 namespace jet {
 
-enum class FormatVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
-
-// The fixed keystream that masks the header region; the same for every Jet 4 file.
-const std::array<uint8_t, header_layout::kMaskedLength>& headerMask();
+// The fixed keystream that masks the header region; the same for every file. A version masks
+// as many of its bytes as its HeaderLayout says.
+const std::array<uint8_t, header_layout::kMaxMaskedLength>& headerMask();
 
 struct DatabaseHeader {
+    const Format* format = &kJet4Format;  // chosen by the version byte
     uint8_t version = 0;
     uint16_t codePage = 0;
     uint32_t encodingKey = 0;
     uint16_t sortLcid = 0;    // 0x0409 = General
     uint8_t sortVersion = 0;  // 0 = General Legacy
-    double creationDate = 0;
-    std::array<uint8_t, header_layout::kMaskedLength> unmasked{};  // the region, unmasked
+    double creationDate = 0;  // 0 when the version stores none
+    // The region, unmasked; bytes past the format's masked length are 0.
+    std::array<uint8_t, header_layout::kMaxMaskedLength> unmasked{};
 };
 
 // Reads and checks page 0. Throws UnsupportedFormat for Jet 3, ACE and unknown files and

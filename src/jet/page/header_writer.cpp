@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "jet/base/bytes.h"
+#include "jet/format/page_layout.h"
 #include "jet/page/header.h"
 #include "jet/page/page_file.h"
 
@@ -24,6 +25,7 @@ constexpr size_t kEngineTag = 0x98;   // u32 1620, then "4.0"
 constexpr size_t kPageFlags = 0xE00;  // 01 here and on every second byte after it
 
 void fillRegion(uint8_t* region, const NewHeader& h) {
+    const HeaderLayout& layout = kJet4Format.header;
     auto at = [region](size_t offset) { return region + (offset - kMaskedStart); };
     std::memcpy(region, kRegionStart, sizeof kRegionStart);
     putU16(at(kCodePage), h.codePage);
@@ -31,29 +33,30 @@ void fillRegion(uint8_t* region, const NewHeader& h) {
     // Without a password the field holds the bare mask Jet 4 XORs passwords with: the
     // creation date's whole days, as four bytes, repeated.
     auto days = static_cast<uint32_t>(static_cast<int32_t>(h.creationDate));
-    for (size_t i = 0; i < kPasswordLength; i += 4) putU32(at(kPassword + i), days);
+    for (size_t i = 0; i < layout.passwordLength; i += 4) putU32(at(kPassword + i), days);
     putU32(at(kSerial), h.serial);
-    putU16(at(kSortOrder), h.sortLcid);
-    *at(kSortOrder + 2) = 0;
-    *at(kSortOrder + 3) = h.sortVersion;
-    std::memcpy(at(kCreationDate), &h.creationDate, sizeof(double));
+    putU16(at(layout.sortOrder), h.sortLcid);
+    *at(layout.sortOrder + 2) = 0;
+    *at(layout.sortOrder + 3) = h.sortVersion;
+    std::memcpy(at(layout.creationDate), &h.creationDate, sizeof(double));
 }
 
 }  // namespace
 
 std::vector<uint8_t> encodeHeaderPage(const NewHeader& header) {
-    std::vector<uint8_t> page(kPageSize, 0);
-    page[1] = 0x01;
+    const Format& format = kJet4Format;
+    std::vector<uint8_t> page(format.pageSize, 0);
+    page[page_layout::kMarker] = 0x01;
     std::memcpy(page.data() + kEngineName, "Standard Jet DB", 15);
     page[kVersion] = static_cast<uint8_t>(FormatVersion::Jet4);
     uint8_t* region = page.data() + kMaskedStart;
     fillRegion(region, header);
     const auto& mask = headerMask();
-    for (size_t i = 0; i < kMaskedLength; ++i) region[i] ^= mask[i];
+    for (size_t i = 0; i < format.header.maskedLength; ++i) region[i] ^= mask[i];
     putU32(page.data() + kEngineTag, 1620);
     std::memcpy(page.data() + kEngineTag + 4, "4.0", 3);
     page[kPageFlags] = 0x01;
-    for (size_t i = kPageFlags + 1; i < kPageSize; i += 2) page[i] = 0x01;
+    for (size_t i = kPageFlags + 1; i < format.pageSize; i += 2) page[i] = 0x01;
     return page;
 }
 

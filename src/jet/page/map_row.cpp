@@ -1,5 +1,6 @@
 #include "jet/page/map_row.h"
 
+#include "jet/format/page_layout.h"
 #include "jet/page/data_page.h"
 #include "jet/page/usage_map.h"
 
@@ -15,7 +16,7 @@ struct RowPlace {
 };
 
 RowPlace placeOf(PageFile& file, MapRef map) {
-    DataPage page(file.page(map.page));
+    DataPage page(file, map.page);
     RowSlot slot = page.slot(map.row);
     if (slot.deleted || size_t{slot.end} - slot.start < kInlineBitmap)
         throwCorrupt(map.page, "Belegungstabelle in Zeile " + std::to_string(map.row) +
@@ -38,7 +39,7 @@ MapRow writableMapRow(PageFile& file, MapRef map) {
 std::optional<MapBit> findMapBit(PageFile& file, MapRef map, uint32_t page) {
     RowPlace place = placeOf(file, map);
     ByteView row = file.page(map.page).sub(place.start, place.size);
-    if (row.u8(0) == kInline) {
+    if (row.u8(kKind) == kInline) {
         uint32_t start = row.u32(kInlineStart);
         uint64_t bits = uint64_t{place.size - kInlineBitmap} * 8;
         if (page < start || page - start >= bits) return std::nullopt;
@@ -46,13 +47,14 @@ std::optional<MapBit> findMapBit(PageFile& file, MapRef map, uint32_t page) {
         return MapBit{map.page, place.start + kInlineBitmap + offset / 8,
                       static_cast<uint8_t>(1u << (offset % 8))};
     }
-    size_t pointer = kReferencePointers + size_t{page / kPagesPerBitmapPage} * 4;
-    if (pointer + 4 > place.size) return std::nullopt;
+    size_t pointer =
+        kReferencePointers + size_t{page / file.format().pagesPerBitmapPage()} * kPointerSize;
+    if (pointer + kPointerSize > place.size) return std::nullopt;
     uint32_t bitmapPage = row.u32(pointer);
     if (bitmapPage == 0) return std::nullopt;
-    if (file.page(bitmapPage).u8(0) != kBitmapPageType)
+    if (file.page(bitmapPage).u8(page_layout::kPageType) != kBitmapPageType)
         throwCorrupt(bitmapPage, "Seite einer Belegungstabelle erwartet");
-    uint32_t offset = page % kPagesPerBitmapPage;
+    uint32_t offset = page % file.format().pagesPerBitmapPage();
     return MapBit{bitmapPage, kBitmapPageHeader + offset / 8,
                   static_cast<uint8_t>(1u << (offset % 8))};
 }

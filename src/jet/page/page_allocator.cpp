@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "jet/format/page_layout.h"
 #include "jet/page/map_row.h"
 #include "jet/page/usage_map.h"
 
@@ -19,7 +20,7 @@ uint32_t PageAllocator::allocate() {
         if (!bit) {
             // Outside the window: skip to its next covered range, if any.
             MapRowView global = readMapRow(file_, kGlobalMap);
-            if (global.bytes[0] == kInline) {
+            if (global.bytes[kKind] == kInline) {
                 uint32_t start = ByteView({global.bytes, global.size}, 1).u32(kInlineStart);
                 if (page < start) {
                     page = start - 1;
@@ -27,12 +28,13 @@ uint32_t PageAllocator::allocate() {
                 }
                 break;
             }
-            page = (page / kPagesPerBitmapPage + 1) * kPagesPerBitmapPage - 1;
+            const uint32_t range = file_.format().pagesPerBitmapPage();
+            page = (page / range + 1) * range - 1;
             continue;
         }
         if (mapBitSet(file_, *bit)) {
             setMapBit(file_, *bit, false);
-            std::memset(file_.writablePage(page), 0, kPageSize);
+            std::memset(file_.writablePage(page), 0, file_.pageSize());
             lowestMaybeFree_ = page + 1;
             return page;
         }
@@ -49,14 +51,14 @@ namespace {
 // A fresh bitmap page for range `range` of a reference map row; false when the row has no
 // pointer for that range.
 bool addBitmapPage(PageFile& file, uint32_t range) {
-    size_t pointer = kReferencePointers + size_t{range} * 4;
-    if (pointer + 4 > readMapRow(file, kGlobalMap).size) return false;
+    size_t pointer = kReferencePointers + size_t{range} * kPointerSize;
+    if (pointer + kPointerSize > readMapRow(file, kGlobalMap).size) return false;
     // Appended, not allocated: the allocator is what is being extended. A new bitmap is all
     // zero, so the page itself counts as in use.
     uint32_t bitmap = file.appendPage();
     uint8_t* bytes = file.writablePage(bitmap);
-    bytes[0] = kBitmapPageType;
-    bytes[1] = 0x01;
+    bytes[page_layout::kPageType] = kBitmapPageType;
+    bytes[page_layout::kMarker] = 0x01;
     putU32(writableMapRow(file, kGlobalMap).bytes + pointer, bitmap);
     return true;
 }
@@ -71,9 +73,10 @@ void promoteGlobalMap(PageFile& file) {
     std::vector<uint32_t> free = readUsageMap(file, kGlobalMap).pages;
     MapRow row = writableMapRow(file, kGlobalMap);
     std::memset(row.bytes, 0, row.size);
-    row.bytes[0] = kReference;
+    row.bytes[kKind] = kReference;
     for (uint32_t page : free) {
-        if (!findMapBit(file, kGlobalMap, page)) addBitmapPage(file, page / kPagesPerBitmapPage);
+        if (!findMapBit(file, kGlobalMap, page))
+            addBitmapPage(file, page / file.format().pagesPerBitmapPage());
         setFree(file, page);
     }
 }
@@ -83,9 +86,9 @@ void promoteGlobalMap(PageFile& file) {
 void PageAllocator::release(uint32_t page) {
     if (!findMapBit(file_, kGlobalMap, page)) {
         // The map does not reach the page yet: widen it instead of losing the page.
-        if (readMapRow(file_, kGlobalMap).bytes[0] == kInline) promoteGlobalMap(file_);
+        if (readMapRow(file_, kGlobalMap).bytes[kKind] == kInline) promoteGlobalMap(file_);
         if (!findMapBit(file_, kGlobalMap, page) &&
-            !addBitmapPage(file_, page / kPagesPerBitmapPage))
+            !addBitmapPage(file_, page / file_.format().pagesPerBitmapPage()))
             return;  // past what any map row can describe; the page stays unused
     }
     setFree(file_, page);

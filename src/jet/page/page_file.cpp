@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "jet/base/system_error_text.h"
+#include "jet/page/header.h"
 
 namespace jet {
 
@@ -33,12 +34,39 @@ constexpr size_t kWriteBackBytes = size_t{8} << 20;
                                           systemErrorText(err) + ".");
 }
 
+// The format page 0 names, with its code page; Jet 4 for a file that names none (too short, no
+// Jet header) or a version this engine does not know: reading its header refuses those with
+// their own message.
+Format formatOnDisk(int fd) {
+    using namespace header_layout;
+    static const char kSignature[] = "Standard Jet DB";
+    uint8_t start[kCodePage + 2] = {};
+    if (::pread(fd, start, sizeof start, 0) != ssize_t(sizeof start)) return kJet4Format;
+    if (std::memcmp(start + kEngineName, kSignature, sizeof kSignature - 1) != 0)
+        return kJet4Format;
+    const Format* known = formatForVersion(start[kVersion]);
+    if (!known) return kJet4Format;
+    Format format = *known;
+    const auto& mask = headerMask();
+    const size_t at = kCodePage - kMaskedStart;
+    format.codePage = static_cast<uint16_t>((start[kCodePage] ^ mask[at]) |
+                                            (start[kCodePage + 1] ^ mask[at + 1]) << 8);
+    return format;
+}
+
 [[noreturn]] void throwIoFailure(const std::string& path, const std::string& what, int err) {
     throw Error(ErrorCode::IoFailure, what + " der Datei '" + path +
                                           "' ist fehlgeschlagen: " + systemErrorText(err) + ".");
 }
 
 }  // namespace
+
+void throwDatabaseFull(const PageFile& file) {
+    const uint64_t bytes = uint64_t{file.format().limits.maxPages} * file.pageSize();
+    throw Error(ErrorCode::DatabaseFull, "Die Datenbank '" + file.path() +
+                                             "' hat die Höchstgröße von " +
+                                             std::to_string(bytes >> 30) + " GB erreicht.");
+}
 
 PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(mode) {
     if (mode == OpenMode::ReadOnly && Journal::exists(path)) recoverBeforeOpen();
@@ -55,14 +83,17 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(
                                                   "bereits von einem anderen Programm verwendet.");
         throwOpenFailure(path, err);
     }
+    // The version byte is never rolled back: a journal holds pages of this same format.
+    format_ = formatOnDisk(fd_);
+    pageSize_ = format_.pageSize;
     if (mode == OpenMode::Exclusive) {
         try {
-            recovered_ = Journal::recover(path, fd_, kPageSize);
+            recovered_ = Journal::recover(path, fd_, pageSize_);
         } catch (...) {
             ::close(fd_);
             throw;
         }
-        journal_ = std::make_unique<Journal>(path, kPageSize);
+        journal_ = std::make_unique<Journal>(path, pageSize_);
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
@@ -71,7 +102,8 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : path_(path), mode_(
         throwOpenFailure(path, err);
     }
     pageCount_ = static_cast<uint32_t>(
-        std::min<uint64_t>(static_cast<uint64_t>(st.st_size) / kPageSize, kMaxPages));
+        std::min<uint64_t>(static_cast<uint64_t>(st.st_size) / pageSize_, format_.limits.maxPages));
+    pageLimit_ = format_.limits.maxPages;
     pageCountOnDisk_ = pageCount_;
 }
 
@@ -92,7 +124,7 @@ void PageFile::recoverBeforeOpen() {
         ~Closer() { ::close(fd); }
     } closer{fd};
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return;  // a writer is at work; the open below says so
-    recovered_ = Journal::recover(path_, fd, kPageSize);
+    recovered_ = Journal::recover(path_, fd, formatOnDisk(fd).pageSize);
 }
 
 PageFile::~PageFile() {
@@ -149,9 +181,9 @@ PageFile::CachedPage& PageFile::find(uint32_t number) {
                                  std::to_string(pageCount_) + " Seiten)");
     auto buffer = freshBuffer();
     size_t done = 0;
-    while (done < kPageSize) {
-        ssize_t n = ::pread(fd_, buffer.get() + done, kPageSize - done,
-                            static_cast<off_t>(uint64_t{number} * kPageSize + done));
+    while (done < pageSize_) {
+        ssize_t n = ::pread(fd_, buffer.get() + done, pageSize_ - done,
+                            static_cast<off_t>(uint64_t{number} * pageSize_ + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throwIoFailure(path_, "Das Lesen von Seite " + std::to_string(number), errno);
         if (n == 0) throwCorrupt(number, "die Datei endet mitten in der Seite");
@@ -161,14 +193,14 @@ PageFile::CachedPage& PageFile::find(uint32_t number) {
 }
 
 std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
-    if (spare_.empty()) return std::make_unique<uint8_t[]>(kPageSize);
+    if (spare_.empty()) return std::make_unique<uint8_t[]>(pageSize_);
     auto buffer = std::move(spare_.back());
     spare_.pop_back();
     return buffer;
 }
 
 ByteView PageFile::page(uint32_t number) {
-    return ByteView({load(number).bytes.get(), kPageSize}, number);
+    return ByteView({load(number).bytes.get(), pageSize_}, number);
 }
 
 void PageFile::requireWritable() const {
@@ -196,12 +228,10 @@ uint8_t* PageFile::writablePage(uint32_t number) {
 
 uint32_t PageFile::appendPage() {
     requireWritable();
-    if (pageCount_ >= pageLimit_)
-        throw Error(ErrorCode::DatabaseFull,
-                    "Die Datenbank '" + path_ + "' hat die Höchstgröße von 2 GB erreicht.");
+    if (pageCount_ >= pageLimit_) throwDatabaseFull(*this);
     uint32_t number = pageCount_++;
     auto buffer = freshBuffer();
-    std::memset(buffer.get(), 0, kPageSize);
+    std::memset(buffer.get(), 0, pageSize_);
     cached(number, std::move(buffer));
     writablePage(number);
     return number;
@@ -221,7 +251,7 @@ void PageFile::flush() {
     }
     for (uint32_t number : dirty_) cache_.at(number).dirty = false;
     pageCountOnDisk_ = pageCount_;
-    startWriteBack(dirty_.size() * kPageSize);
+    startWriteBack(dirty_.size() * pageSize_);
     dirty_.clear();
 }
 
@@ -251,18 +281,18 @@ void PageFile::writeDirtyPages() {
 void PageFile::writePages(size_t first, size_t count) {
     iovec parts[kMaxPagesPerWrite];
     for (size_t i = 0; i < count; ++i)
-        parts[i] = {cache_.at(dirty_[first + i]).bytes.get(), kPageSize};
+        parts[i] = {cache_.at(dirty_[first + i]).bytes.get(), pageSize_};
     const uint32_t number = dirty_[first];
-    const size_t total = count * kPageSize;
+    const size_t total = count * pageSize_;
     size_t done = 0;
     while (done < total) {
         // After a short write, the rest from where it stopped.
-        const size_t part = done / kPageSize, within = done % kPageSize;
+        const size_t part = done / pageSize_, within = done % pageSize_;
         iovec* rest = parts + part;
         rest->iov_base = static_cast<uint8_t*>(rest->iov_base) + within;
         rest->iov_len -= within;
         ssize_t n = ::pwritev(fd_, rest, static_cast<int>(count - part),
-                              static_cast<off_t>(uint64_t{number} * kPageSize + done));
+                              static_cast<off_t>(uint64_t{number} * pageSize_ + done));
         rest->iov_base = static_cast<uint8_t*>(rest->iov_base) - within;
         rest->iov_len += within;
         if (n < 0 && errno == EINTR) continue;
@@ -281,8 +311,8 @@ void PageFile::rollBackFailedFlush() {
     forgetCache();
     pageCount_ = pageCountOnDisk_;
     try {
-        Journal::recover(path_, fd_, kPageSize);
-        journal_ = std::make_unique<Journal>(path_, kPageSize);
+        Journal::recover(path_, fd_, pageSize_);
+        journal_ = std::make_unique<Journal>(path_, pageSize_);
     } catch (const Error&) {
         journal_.reset();  // keeps the journal file for the next opener
     }

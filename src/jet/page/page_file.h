@@ -1,4 +1,4 @@
-// The database file as numbered 4096-byte pages. The only place that touches the file.
+// The database file as numbered pages of its format's size. The only place that touches the file.
 //
 // A file opened for writing is held exclusively: a second opener, in this process or another,
 // is refused. A read-only opener shares the file with other readers but not with a writer.
@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
-#include "jet/format/page_size.h"
+#include "jet/format/format.h"
 #include "jet/page/journal.h"
 
 namespace jet {
@@ -44,6 +44,9 @@ class PageFile {
 
     const std::string& path() const { return path_; }
     OpenMode mode() const { return mode_; }
+    // The file's format, chosen from page 0 when it was opened (Jet 4 for an empty file).
+    const Format& format() const { return format_; }
+    uint32_t pageSize() const { return pageSize_; }
     // Pages in the file, appended ones included.
     uint32_t pageCount() const { return pageCount_; }
 
@@ -57,10 +60,10 @@ class PageFile {
     // would pass its page limit. REQUIRES: opened Exclusive.
     uint32_t appendPage();
 
-    // The most pages the file may grow to: Jet's 2 GiB unless lowered, which lets the
+    // The most pages the file may grow to: the format's limit unless lowered, which lets the
     // behaviour at the limit be exercised without a 2 GiB file.
     uint32_t pageLimit() const { return pageLimit_; }
-    void setPageLimit(uint32_t pages) { pageLimit_ = std::min(pages, kMaxPages); }
+    void setPageLimit(uint32_t pages) { pageLimit_ = std::min(pages, format_.limits.maxPages); }
 
     // Writes every dirty page to the file (in page order), then marks them clean. Throws
     // Error when a write fails; the file is rolled back to the last completed flush then.
@@ -80,7 +83,7 @@ class PageFile {
     // (usage maps, the upper index levels, the page being filled) stay.
     void trimCache(size_t keepPages = kDefaultCachePages);
 
-    static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB
+    static constexpr size_t kDefaultCachePages = 2048;  // 8 MiB of Jet 4 pages
 
   private:
     struct CachedPage {
@@ -105,7 +108,9 @@ class PageFile {
     int fd_ = -1;
     uint32_t pageCount_ = 0;
     uint32_t pageCountOnDisk_ = 0;  // as of the last completed flush
-    uint32_t pageLimit_ = kMaxPages;
+    Format format_ = kJet4Format;
+    uint32_t pageSize_ = kJet4PageSize;
+    uint32_t pageLimit_ = kJet4Format.limits.maxPages;
     std::unique_ptr<Journal> journal_;  // writers only
     bool recovered_ = false;
     bool failed_ = false;                             // a flush failed and was rolled back
@@ -120,5 +125,8 @@ class PageFile {
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
     size_t notWrittenBack_ = 0;    // bytes flushed since the kernel was last asked to write
 };
+
+// Throws DatabaseFull for `file`, naming its format's size limit.
+[[noreturn]] void throwDatabaseFull(const PageFile& file);
 
 }  // namespace jet

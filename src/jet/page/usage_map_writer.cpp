@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/format/page_layout.h"
 #include "jet/page/map_row.h"
 #include "jet/page/usage_map.h"
 
@@ -18,15 +19,16 @@ constexpr uint32_t kWindowAlignment = 8;
 uint32_t newBitmapPage(PageFile& file, PageAllocator& allocator) {
     uint32_t page = allocator.allocate();
     uint8_t* bytes = file.writablePage(page);
-    bytes[0] = kBitmapPageType;
-    bytes[1] = 0x01;
+    bytes[page_layout::kPageType] = kBitmapPageType;
+    bytes[page_layout::kMarker] = 0x01;
     return page;
 }
 
 void setReferenceBit(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t page) {
     MapRowView row = readMapRow(file, map);
-    size_t pointer = kReferencePointers + size_t{page / kPagesPerBitmapPage} * 4;
-    if (pointer + 4 > row.size)
+    size_t pointer =
+        kReferencePointers + size_t{page / file.format().pagesPerBitmapPage()} * kPointerSize;
+    if (pointer + kPointerSize > row.size)
         throwCorrupt(map.page, "die Belegungstabelle kann Seite " + std::to_string(page) +
                                    " nicht aufnehmen");
     if (ByteView({row.bytes, row.size}, map.page).u32(pointer) == 0) {
@@ -56,14 +58,14 @@ void promoteToReference(PageFile& file, PageAllocator& allocator, MapRef map,
                         const std::vector<uint32_t>& pages) {
     MapRow row = writableMapRow(file, map);
     std::memset(row.bytes, 0, row.size);
-    row.bytes[0] = kReference;
+    row.bytes[kKind] = kReference;
     for (uint32_t p : pages) setReferenceBit(file, allocator, map, p);
 }
 
 }  // namespace
 
 void addPageToMap(PageFile& file, PageAllocator& allocator, MapRef map, uint32_t page) {
-    const uint8_t kind = readMapRow(file, map).bytes[0];
+    const uint8_t kind = readMapRow(file, map).bytes[kKind];
     if (kind == kReference) return setReferenceBit(file, allocator, map, page);
     if (kind != kInline)
         throwCorrupt(map.page,
@@ -83,16 +85,16 @@ void removePageFromMap(PageFile& file, MapRef map, uint32_t page) {
 
 void clearMap(PageFile& file, MapRef map) {
     MapRow row = writableMapRow(file, map);
-    if (row.bytes[0] == kInline) {
+    if (row.bytes[kKind] == kInline) {
         std::memset(row.bytes + kInlineBitmap, 0, row.size - kInlineBitmap);
         return;
     }
     ByteView view({row.bytes, row.size}, map.page);
-    for (size_t at = kReferencePointers; at + 4 <= row.size; at += 4) {
+    for (size_t at = kReferencePointers; at + kPointerSize <= row.size; at += kPointerSize) {
         uint32_t bitmap = view.u32(at);
         if (bitmap == 0 || bitmap >= file.pageCount()) continue;
         uint8_t* bytes = file.writablePage(bitmap);
-        std::memset(bytes + kBitmapPageHeader, 0, kPageSize - kBitmapPageHeader);
+        std::memset(bytes + kBitmapPageHeader, 0, file.pageSize() - kBitmapPageHeader);
     }
 }
 

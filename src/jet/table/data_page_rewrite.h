@@ -10,23 +10,25 @@
 #include <vector>
 
 #include "jet/base/bytes.h"
-#include "jet/format/row_layout.h"
+#include "jet/format/format.h"
 #include "jet/page/data_page.h"
 #include "jet/table/table.h"
 
 namespace jet {
 
+// Each function takes the page of a file of `format`.
+
 // Sets `flags` in the offset word of `row`. REQUIRES: the row exists.
-void setRowFlags(uint8_t* page, uint8_t row, uint16_t flags);
+void setRowFlags(const Format& format, uint8_t* page, uint8_t row, uint16_t flags);
 
 // True when the page has room for `row` to hold `length` bytes instead of its present ones.
-bool replacementFits(ByteView page, uint8_t row, size_t length);
+bool replacementFits(const Format& format, ByteView page, uint8_t row, size_t length);
 
 // Gives `row` the bytes `bytes` and exactly the flags `flags`, packing the page's rows again
 // and setting the free-space field. `scratch` is reused. REQUIRES:
-// replacementFits(page, row, bytes.size()).
-void replaceRow(uint8_t* page, uint8_t row, std::span<const uint8_t> bytes, uint16_t flags,
-                std::vector<uint8_t>& scratch);
+// replacementFits(format, page, row, bytes.size()).
+void replaceRow(const Format& format, uint8_t* page, uint8_t row, std::span<const uint8_t> bytes,
+                uint16_t flags, std::vector<uint8_t>& scratch);
 
 // The 4 bytes of a moved row's pointer to `target`.
 void putLookup(uint8_t* out, RowLocation target);

@@ -43,16 +43,18 @@ class DefinitionBytes {
     void write(PageFile& file, PageAllocator& allocator);
 
   private:
-    struct Layout {
+    struct Blocks {
         size_t realBlocks = 0;
         size_t logicalBlocks = 0;
         std::vector<size_t> logicalNames;  // where each logical index's name starts
     };
-    Layout layout() const;
+    Blocks blocks() const;
+    size_t nameSize(size_t at) const;
     size_t logicalBlock(uint32_t position) const;
     void putU32At(size_t at, uint32_t value);
     uint32_t u32At(size_t at) const;
 
+    const TdefLayout& layout_;
     uint32_t firstPage_ = 0;
     std::vector<uint32_t> pages_;
     std::vector<uint8_t> bytes_;

@@ -43,8 +43,8 @@ Bytes readLongValue(PageFile& file, ByteView field) {
         ByteView data = chained.from(kChainHeader);
         size_t take = std::min<size_t>(data.size(), ref.length - out.size());
         out.insert(out.end(), data.data(), data.data() + take);
-        row = chained.u8(0);
-        page = chained.u24(1);
+        row = chained.u8(kNextRow);
+        page = chained.u24(kNextPage);
     }
     return out;
 }

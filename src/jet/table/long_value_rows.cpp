@@ -18,8 +18,8 @@ void addChain(PageFile& file, LongValueRef ref, std::map<uint32_t, std::set<uint
         if (hops > ref.length) throwCorrupt(page, "Schleife in der Kette eines langen Werts");
         if (!used[page].insert(row).second) return;  // met before: shared or looping
         ByteView link = readRowBytes(file, page, row);
-        row = link.u8(0);
-        page = link.u24(1);
+        row = link.u8(long_value_layout::kNextRow);
+        page = link.u24(long_value_layout::kNextPage);
     }
 }
 
@@ -30,11 +30,11 @@ std::map<uint32_t, std::set<uint8_t>> longValueRowsOf(PageFile& file, const Tabl
     std::map<uint32_t, std::set<uint8_t>> used;
     if (columnNumbers.empty()) return used;
     Table rows(file, table);
-    RowFormat format(table);
+    RowFormat format(file.format(), table);
     std::vector<FieldSpan> fields;
     // Row by row without decoding values: the long values themselves are not needed.
     for (uint32_t number : rows.dataPages()) {
-        DataPage page(file.page(number));
+        DataPage page(file, number);
         for (uint16_t r = 0; r < page.rowCount(); ++r) {
             if (page.slot(static_cast<uint8_t>(r)).deleted) continue;  // moved rows' new places too
             format.split(rows.rowBytes({number, static_cast<uint8_t>(r)}), fields);
@@ -55,7 +55,7 @@ std::vector<uint32_t> pagesHoldingOnly(PageFile& file,
                                        const std::map<uint32_t, std::set<uint8_t>>& used) {
     std::vector<uint32_t> pages;
     for (const auto& [number, rows] : used) {
-        DataPage page(file.page(number));
+        DataPage page(file, number);
         if (page.owner() != data_page_layout::kLongValueOwner) continue;
         bool onlyThese = true;
         for (uint16_t r = 0; r < page.rowCount() && onlyThese; ++r)

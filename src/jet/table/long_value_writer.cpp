@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/format/page_layout.h"
 #include "jet/page/usage_map.h"
 #include "jet/page/usage_map_writer.h"
 #include "jet/table/data_page_writer.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr size_t kMapPagesPerValue = 2;
 
 bool isLongValuePage(ByteView page) {
-    return page.u8(0) == data_page_layout::kPageType &&
+    return page.u8(page_layout::kPageType) == data_page_layout::kPageType &&
            page.u32(data_page_layout::kOwner) == data_page_layout::kLongValueOwner;
 }
 
@@ -33,9 +34,10 @@ LongValueWriter::LongValueWriter(PageFile& file, PageAllocator& allocator, const
     }
 }
 
-size_t LongValueWriter::pagesNeeded(size_t length, LongValueStorage storage) {
+size_t LongValueWriter::pagesNeeded(const Format& format, size_t length, LongValueStorage storage) {
+    const size_t chainData = format.longValue.maxChainData();
     const size_t rows =
-        storage == LongValueStorage::Chain ? (length + kMaxChainData - 1) / kMaxChainData : 1;
+        storage == LongValueStorage::Chain ? (length + chainData - 1) / chainData : 1;
     return rows + kMapPagesPerValue;
 }
 
@@ -44,10 +46,11 @@ RowLocation LongValueWriter::write(std::span<const uint8_t> data, LongValueStora
     // Written from the last link to the first, so that each link's successor is known when it
     // is written.
     RowLocation next{};
-    const size_t links = std::max<size_t>(1, (data.size() + kMaxChainData - 1) / kMaxChainData);
+    const size_t chainData = file_.format().longValue.maxChainData();
+    const size_t links = std::max<size_t>(1, (data.size() + chainData - 1) / chainData);
     for (size_t i = links; i-- > 0;) {
-        const size_t begin = i * kMaxChainData;
-        const size_t size = std::min(kMaxChainData, data.size() - begin);
+        const size_t begin = i * chainData;
+        const size_t size = std::min(chainData, data.size() - begin);
         const uint8_t header[kChainHeader] = {next.row, static_cast<uint8_t>(next.page),
                                               static_cast<uint8_t>(next.page >> 8),
                                               static_cast<uint8_t>(next.page >> 16)};
@@ -60,7 +63,7 @@ RowLocation LongValueWriter::addRow(std::span<const uint8_t> header,
                                     std::span<const uint8_t> data) {
     const size_t length = header.size() + data.size();
     const uint32_t page = pageFor(length);
-    AddedRow added = jet::addRow(file_.writablePage(page), length);
+    AddedRow added = jet::addRow(file_.format(), file_.writablePage(page), length);
     if (!header.empty()) std::memcpy(added.bytes, header.data(), header.size());
     if (!data.empty()) std::memcpy(added.bytes + header.size(), data.data(), data.size());
     if (free_ && isFull(page)) removePageFromMap(file_, *free_, page);
@@ -69,10 +72,10 @@ RowLocation LongValueWriter::addRow(std::span<const uint8_t> header,
 
 uint32_t LongValueWriter::pageFor(size_t length) {
     if (!currentKnown_) findCurrentPage();
-    if (current_ != 0 && rowFits(file_.page(current_), length)) return current_;
+    if (current_ != 0 && rowFits(file_.format(), file_.page(current_), length)) return current_;
     const uint32_t fresh = newPage();
     // Whichever page has more room once the row is in is the one to go on filling.
-    if (current_ == 0 || data_page_layout::kInitialFreeSpace - rowSpace(length) >
+    if (current_ == 0 || file_.format().emptyDataPageSpace() - rowSpace(length) >
                              file_.page(current_).u16(data_page_layout::kFreeSpace))
         current_ = fresh;
     return fresh;
@@ -82,13 +85,13 @@ uint32_t LongValueWriter::newPage() {
     const uint32_t page = allocator_.allocate();
     if (owned_) addPageToMap(file_, allocator_, *owned_, page);
     if (free_) addPageToMap(file_, allocator_, *free_, page);
-    formatDataPage(file_.writablePage(page), data_page_layout::kLongValueOwner);
+    formatDataPage(file_.format(), file_.writablePage(page), data_page_layout::kLongValueOwner);
     return page;
 }
 
 bool LongValueWriter::isFull(uint32_t page) {
     ByteView bytes = file_.page(page);
-    return !rowFits(bytes, kSmallestOutOfRow);
+    return !rowFits(file_.format(), bytes, file_.format().longValue.smallestOutOfRow());
 }
 
 // The last page of the free-space map that is one of the column's long-value pages.

@@ -39,7 +39,7 @@ class LongValueWriter {
 
     // At most the number of new pages write() takes for a value of `length`, map pages
     // included.
-    static size_t pagesNeeded(size_t length, LongValueStorage storage);
+    static size_t pagesNeeded(const Format& format, size_t length, LongValueStorage storage);
 
     bool hasMaps() const { return owned_.has_value(); }
     const ColumnDef& column() const { return column_; }

@@ -9,7 +9,6 @@
 
 namespace jet {
 
-using namespace row_layout;
 using long_value_layout::kDescriptorSize;
 
 namespace {
@@ -18,10 +17,9 @@ bool isBoolean(const ColumnDef& c) {
     return c.typeCode == uint8_t(ColumnType::Boolean);
 }
 
-[[noreturn]] void throwTooLarge(size_t size) {
+[[noreturn]] void throwTooLarge(size_t size, size_t limit) {
     throw Error(ErrorCode::RecordTooLarge, "Der Datensatz ist zu groß (" + std::to_string(size) +
-                                               " Bytes, höchstens " + std::to_string(kMaxRowSize) +
-                                               ").");
+                                               " Bytes, höchstens " + std::to_string(limit) + ").");
 }
 
 uint32_t storageBits(LongValueStorage storage) {
@@ -38,7 +36,11 @@ uint32_t storageBits(LongValueStorage storage) {
 
 }  // namespace
 
-RowEncoder::RowEncoder(const TableDefinition& table) : table_(table) {
+RowEncoder::RowEncoder(const Format& format, const TableDefinition& table)
+    : table_(table), layout_(format.row), longValues_(format.longValue) {
+    if (layout_.jumpTable)
+        throw Error(ErrorCode::NotSupported,
+                    "Zeilen mit Sprungtabelle (Jet 3) können noch nicht geschrieben werden.");
     uint16_t highest = 0;
     size_t slots = table.varColumns;
     for (const ColumnDef& c : table.columns) {
@@ -67,11 +69,11 @@ RowEncoder::RowEncoder(const TableDefinition& table) : table_(table) {
     columnCount_ = std::max<uint16_t>(table.maxColumns, static_cast<uint16_t>(highest + 1));
     mask_.assign((size_t{columnCount_} + 7) / 8, 0);
     hasVarTrailer_ = table.varColumns > 0;
-    trailerSize_ = mask_.size() + (hasVarTrailer_ ? kWordSize * (slots + 2) : 0);
-    minimumRowSize_ = kFixedArea + fixedAreaSize_ + trailerSize_;
+    trailerSize_ = mask_.size() + (hasVarTrailer_ ? layout_.wordSize * (slots + 2) : 0);
+    minimumRowSize_ = layout_.fixedArea + fixedAreaSize_ + trailerSize_;
     fields_.resize(slots);
     offsets_.resize(slots);
-    buffer_.resize(2 * kMaxRowSize);
+    buffer_.resize(2 * layout_.maxRowSize);
 }
 
 uint8_t* RowEncoder::grow(size_t bytes) {
@@ -95,7 +97,7 @@ void RowEncoder::markPresent(uint16_t number) {
 
 void RowEncoder::encodeFixed(const ColumnDef& column, const Value& value) {
     if (isNull(value)) return;
-    uint8_t* at = buffer_.data() + kFixedArea + column.fixedOffset;
+    uint8_t* at = buffer_.data() + layout_.fixedArea + column.fixedOffset;
     if (writeFixedFieldBytes(column, value, at, column.length) == 0) {
         scratch_.clear();
         appendFieldBytes(column, value, scratch_);
@@ -172,13 +174,13 @@ size_t RowEncoder::collectVarFields(std::span<const Value> values) {
 // Long values stay in the row, in slot order, while they are small and the row has room left
 // once every field is in; the rest go to long-value rows.
 void RowEncoder::chooseLongValueStorage(size_t rowSize) {
-    size_t room = kMaxRowSize - rowSize;
+    size_t room = layout_.maxRowSize - rowSize;
     for (VarField& f : fields_) {
         if (!f.present || !f.longValue) continue;
-        if (f.size <= long_value_layout::kMaxInline && f.size <= room) {
+        if (f.size <= longValues_.maxInline && f.size <= room) {
             f.storage = LongValueStorage::Inline;
             room -= f.size;
-        } else if (f.size <= long_value_layout::kMaxRowData) {
+        } else if (f.size <= longValues_.maxRowData) {
             f.storage = LongValueStorage::SingleRow;
         } else {
             f.storage = LongValueStorage::Chain;
@@ -212,19 +214,20 @@ void RowEncoder::appendTrailer() {
     const size_t at = size_;
     uint8_t* p = grow(trailerSize_);
     if (hasVarTrailer_) {
+        const size_t word = layout_.wordSize;
         putU16(p, static_cast<uint16_t>(at));  // end of the variable data
-        p += kWordSize;
-        for (size_t slot = offsets_.size(); slot-- > 0; p += kWordSize) putU16(p, offsets_[slot]);
+        p += word;
+        for (size_t slot = offsets_.size(); slot-- > 0; p += word) putU16(p, offsets_[slot]);
         putU16(p, static_cast<uint16_t>(offsets_.size()));
-        p += kWordSize;
+        p += word;
     }
     std::memcpy(p, mask_.data(), mask_.size());
 }
 
 void RowEncoder::encode(std::span<const Value> valuesByNumber) {
     size_ = 0;
-    uint8_t* fixed = grow(kFixedArea + fixedAreaSize_);
-    std::memset(fixed, 0, kFixedArea + fixedAreaSize_);
+    uint8_t* fixed = grow(layout_.fixedArea + fixedAreaSize_);
+    std::memset(fixed, 0, layout_.fixedArea + fixedAreaSize_);
     putU16(fixed, columnCount_);
     std::fill(mask_.begin(), mask_.end(), uint8_t{0});
     outOfRow_.clear();
@@ -235,13 +238,13 @@ void RowEncoder::encode(std::span<const Value> valuesByNumber) {
             encodeFixed(*c, valueOf(valuesByNumber, c->number));
         if (hasLongValues_) {
             const size_t size = size_ + collectVarFields(valuesByNumber) + trailerSize_;
-            if (size > kMaxRowSize) throwTooLarge(size);
+            if (size > layout_.maxRowSize) throwTooLarge(size, layout_.maxRowSize);
             chooseLongValueStorage(size);
             appendVarFields();
         } else {
             appendShortVarFields(valuesByNumber);
             const size_t size = size_ + trailerSize_;
-            if (size > kMaxRowSize) throwTooLarge(size);
+            if (size > layout_.maxRowSize) throwTooLarge(size, layout_.maxRowSize);
         }
         appendTrailer();
     } catch (...) {

@@ -5,7 +5,7 @@
 // whole fixed area is present even for NULL fields and the slots of deleted columns, Yes/No
 // fields live only in the null mask, and variable fields follow in the order of their slots
 // in the offset table, a deleted slot taking no bytes. Long values (Memo, OLE) stay in the row
-// when they have at most 64 bytes and the row has room for them; others are stored by the
+// when they are short (64 bytes for Jet 4) and the row has room for them; others are stored by the
 // caller in long-value rows, whose place is then entered in the row's descriptor.
 #pragma once
 
@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "jet/base/value.h"
-#include "jet/format/long_value_layout.h"
-#include "jet/format/row_layout.h"
+#include "jet/format/format.h"
 #include "jet/table/long_value.h"
 #include "jet/table/row_format.h"
 #include "jet/table/table.h"
@@ -36,9 +35,9 @@ struct OutOfRowValue {
 
 class RowEncoder {
   public:
-    // `table` must outlive the encoder. Throws when the definition's columns contradict each
-    // other (two columns in one variable slot).
-    explicit RowEncoder(const TableDefinition& table);
+    // Rows of a file of `format`. `table` must outlive the encoder. Throws when the
+    // definition's columns contradict each other (two columns in one variable slot).
+    RowEncoder(const Format& format, const TableDefinition& table);
 
     // Encodes a row; `valuesByNumber[n]` is column n's value, positions past the end are NULL.
     // Values of another alternative than the column's own are converted as Jet converts them.
@@ -79,6 +78,8 @@ class RowEncoder {
     void appendTrailer();
 
     const TableDefinition& table_;
+    const RowLayout& layout_;
+    const LongValueLayout& longValues_;
     uint16_t columnCount_ = 0;
     size_t fixedAreaSize_ = 0;
     bool hasVarTrailer_ = false;

@@ -8,7 +8,8 @@
 
 namespace jet {
 
-RowFormat::RowFormat(const TableDefinition& table) : table_(table) {
+RowFormat::RowFormat(const Format& format, const TableDefinition& table)
+    : table_(table), layout_(format.row) {
     uint16_t highest = 0;
     for (const auto& c : table.columns) highest = std::max(highest, c.number);
     slots_ = size_t{highest} + 1;
@@ -16,24 +17,19 @@ RowFormat::RowFormat(const TableDefinition& table) : table_(table) {
 
 void RowFormat::split(ByteView row, std::vector<FieldSpan>& out) const {
     out.assign(slots_, FieldSpan{});
-    uint16_t columnCount = row.u16(row_layout::kColumnCount);
+    const size_t word = layout_.wordSize;
+    uint16_t columnCount =
+        word == 1 ? row.u8(row_layout::kColumnCount) : row.u16(row_layout::kColumnCount);
     size_t maskLength = (size_t{columnCount} + 7) / 8;
-    if (maskLength + 2 > row.size()) throwCorrupt(row.page(), "Zeile zu kurz für ihre Spalten");
+    if (maskLength + word > row.size()) throwCorrupt(row.page(), "Zeile zu kurz für ihre Spalten");
     size_t maskAt = row.size() - maskLength;
     auto notNull = [&](uint16_t number) {
         return number < columnCount && (row.u8(maskAt + number / 8) >> (number % 8) & 1);
     };
 
-    uint16_t varCount = 0;
-    size_t offsetsEnd = maskAt;  // the offsets table lies just below the variable count
-    if (table_.varColumns > 0) {
-        if (maskAt < 4) throwCorrupt(row.page(), "Zeile zu kurz für ihre Spalten");
-        varCount = row.u16(maskAt - 2);
-        offsetsEnd = maskAt - 2;
-        if (size_t{varCount} * 2 + 2 > offsetsEnd)
-            throwCorrupt(row.page(), "unmögliche Zahl variabler Spalten in einer Zeile");
-    }
-    auto varOffset = [&](size_t i) { return row.u16(offsetsEnd - 2 - 2 * i); };
+    VarOffsets offsets;
+    if (table_.varColumns > 0)
+        offsets = layout_.jumpTable ? jumpTableOffsets(row, maskAt) : wordOffsets(row, maskAt);
 
     for (const auto& c : table_.columns) {
         FieldSpan& f = out[c.number];
@@ -43,16 +39,58 @@ void RowFormat::split(ByteView row, std::vector<FieldSpan>& out) const {
         }
         if (!notNull(c.number)) continue;
         if (c.isFixed()) {
-            f.bytes = row.sub(row_layout::kFixedArea + c.fixedOffset, c.length);
+            f.bytes = row.sub(layout_.fixedArea + c.fixedOffset, c.length);
             f.present = true;
-        } else if (c.varIndex < varCount) {
-            uint16_t start = varOffset(c.varIndex);
-            uint16_t end = varOffset(size_t{c.varIndex} + 1);
+        } else if (c.varIndex < offsets.count) {
+            uint16_t start = offsets.at(row, c.varIndex);
+            uint16_t end = offsets.at(row, size_t{c.varIndex} + 1);
             if (end < start) throwCorrupt(row.page(), "verdrehte Grenzen einer variablen Spalte");
             f.bytes = row.sub(start, end - start);
             f.present = true;
         }
     }
+}
+
+// Jet 4: u16 variable count below the mask, u16 offsets (last first) below it, the end of
+// data below those.
+RowFormat::VarOffsets RowFormat::wordOffsets(ByteView row, size_t maskAt) const {
+    if (maskAt < 4) throwCorrupt(row.page(), "Zeile zu kurz für ihre Spalten");
+    VarOffsets v;
+    v.count = row.u16(maskAt - 2);
+    const size_t offsetsEnd = maskAt - 2;
+    if (size_t{v.count} * 2 + 2 > offsetsEnd)
+        throwCorrupt(row.page(), "unmögliche Zahl variabler Spalten in einer Zeile");
+    v.wide = true;
+    v.end = offsetsEnd;
+    return v;
+}
+
+// Jet 3: one-byte offsets hold each start modulo 256; the jump table says before which entry
+// each further 256 begins. There are (row size - 1) / 256 jump bytes, the one farthest from the
+// count being a dummy when the end of data lies below that many 256s.
+RowFormat::VarOffsets RowFormat::jumpTableOffsets(ByteView row, size_t maskAt) const {
+    if (maskAt < 2) throwCorrupt(row.page(), "Zeile zu kurz für ihre Spalten");
+    VarOffsets v;
+    const size_t countAt = maskAt - 1;
+    v.count = row.u8(countAt);
+    size_t jumps = (row.size() - 1) / 256;
+    if (size_t{v.count} + 1 + jumps > countAt)
+        throwCorrupt(row.page(), "unmögliche Zahl variabler Spalten in einer Zeile");
+    const size_t offsetsEnd = countAt - jumps;          // offset bytes lie below, entry 0 highest
+    const size_t endOfData = offsetsEnd - 1 - v.count;  // the end-of-data byte's own place
+    if (jumps > 0 && endOfData / 256 < jumps) --jumps;
+    v.full.resize(size_t{v.count} + 1);
+    size_t used = 0;
+    for (size_t i = 0; i <= v.count; ++i) {
+        while (used < jumps && row.u8(countAt - 1 - used) == i) ++used;
+        v.full[i] = static_cast<uint16_t>(row.u8(offsetsEnd - 1 - i) + 256 * used);
+    }
+    return v;
+}
+
+uint16_t RowFormat::VarOffsets::at(ByteView row, size_t i) const {
+    if (wide) return row.u16(end - 2 - 2 * i);
+    return full[i];
 }
 
 namespace {

@@ -17,7 +17,7 @@ using namespace data_page_layout;
 
 std::vector<RowLocation> placesOfRow(PageFile& file, RowLocation id) {
     std::vector<RowLocation> places{id};
-    DataPage page(file.page(id.page));
+    DataPage page(file, id.page);
     RowSlot slot = page.slot(id.row);
     if (slot.lookup && size_t{slot.end} - slot.start >= row_layout::kLookupSize) {
         ByteView pointer = page.rowBytes(slot);
@@ -30,16 +30,17 @@ std::vector<RowLocation> placesOfRow(PageFile& file, RowLocation id) {
 void reclaimDeletedRows(PageFile& file, const std::vector<RowLocation>& places) {
     std::vector<uint8_t> scratch;
     for (RowLocation at : places) {
-        RowSlot slot = DataPage(file.page(at.page)).slot(at.row);
+        RowSlot slot = DataPage(file, at.page).slot(at.row);
         if (!slot.deleted || slot.end == slot.start) continue;
-        replaceRow(file.writablePage(at.page), at.row, {}, kDeletedFlag | kLookupFlag, scratch);
+        replaceRow(file.format(), file.writablePage(at.page), at.row, {},
+                   kDeletedFlag | kLookupFlag, scratch);
     }
 }
 
 std::vector<RowLocation> longValueRowsOfRow(PageFile& file, const TableDefinition& table,
                                             RowLocation id) {
     Table rows(file, table);
-    RowFormat format(table);
+    RowFormat format(file.format(), table);
     std::vector<FieldSpan> fields;
     format.split(rows.rowBytes(id), fields);
     std::vector<RowLocation> out;
@@ -58,7 +59,7 @@ std::vector<RowLocation> longValueRowsOfRow(PageFile& file, const TableDefinitio
                 throwCorrupt(link.page, "Schleife in der Kette eines langen Werts");
             out.push_back(link);
             ByteView bytes = readRowBytes(file, link.page, link.row);
-            link = {bytes.u24(1), bytes.u8(0)};
+            link = {bytes.u24(long_value_layout::kNextPage), bytes.u8(long_value_layout::kNextRow)};
         }
     }
     return out;
@@ -78,13 +79,13 @@ void releaseLongValueRows(PageFile& file, PageAllocator& allocator, const TableD
                           const std::vector<RowLocation>& rows) {
     std::set<uint32_t> pages;
     for (RowLocation at : rows) {
-        if (DataPage(file.page(at.page)).owner() != kLongValueOwner) continue;
-        setRowFlags(file.writablePage(at.page), at.row, kDeletedFlag | kLookupFlag);
+        if (DataPage(file, at.page).owner() != kLongValueOwner) continue;
+        setRowFlags(file.format(), file.writablePage(at.page), at.row, kDeletedFlag | kLookupFlag);
         pages.insert(at.page);
     }
     reclaimDeletedRows(file, rows);
     for (uint32_t number : pages) {
-        if (!holdsNoLiveRow(DataPage(file.page(number)))) continue;
+        if (!holdsNoLiveRow(DataPage(file, number))) continue;
         for (const ColumnDef& c : table.columns) {
             if (c.longValueOwnedMap) removePageFromMap(file, *c.longValueOwnedMap, number);
             if (c.longValueFreeMap) removePageFromMap(file, *c.longValueFreeMap, number);

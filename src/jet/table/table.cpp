@@ -1,12 +1,13 @@
 #include "jet/table/table.h"
 
+#include "jet/format/page_layout.h"
 #include "jet/page/data_page.h"
 #include "jet/page/usage_map.h"
 
 namespace jet {
 
 Table::Table(PageFile& file, TableDefinition definition)
-    : file_(file), definition_(std::move(definition)), format_(definition_) {}
+    : file_(file), definition_(std::move(definition)), format_(file.format(), definition_) {}
 
 std::vector<uint32_t> Table::dataPages() const {
     std::vector<uint32_t> pages;
@@ -15,7 +16,7 @@ std::vector<uint32_t> Table::dataPages() const {
         throwCorrupt(definition_.ownedPages.page, "die Tabelle belegt Seiten hinter dem Dateiende");
     for (uint32_t page : owned.pages) {
         ByteView bytes = file_.page(page);
-        if (bytes.u8(0) == data_page_layout::kPageType &&
+        if (bytes.u8(page_layout::kPageType) == data_page_layout::kPageType &&
             bytes.u32(data_page_layout::kOwner) == definition_.firstPage)
             pages.push_back(page);
     }
@@ -25,7 +26,7 @@ std::vector<uint32_t> Table::dataPages() const {
 ByteView Table::rowBytes(RowLocation where) const {
     // A moved row points once to its new place; the target is never itself a pointer.
     for (int hop = 0; hop < 2; ++hop) {
-        DataPage page(file_.page(where.page));
+        DataPage page(file_, where.page);
         RowSlot slot = page.slot(where.row);
         ByteView bytes = page.rowBytes(slot);
         if (!slot.lookup) {
@@ -57,7 +58,7 @@ std::vector<Value> Table::readRow(RowLocation where) const {
 void Table::forEachRow(const RowVisitor& visit) const {
     std::vector<Value> values;
     for (uint32_t pageNumber : dataPages()) {
-        DataPage page(file_.page(pageNumber));
+        DataPage page(file_, pageNumber);
         for (uint16_t r = 0; r < page.rowCount(); ++r) {
             RowSlot slot = page.slot(static_cast<uint8_t>(r));
             // A moved row's old slot is only a pointer; its new slot has the deleted flag alone
@@ -72,10 +73,10 @@ void Table::forEachRow(const RowVisitor& visit) const {
 void Table::forEachRowById(const RowVisitor& visit) const {
     std::vector<Value> values;
     for (uint32_t pageNumber : dataPages()) {
-        uint16_t rows = DataPage(file_.page(pageNumber)).rowCount();
+        uint16_t rows = DataPage(file_, pageNumber).rowCount();
         for (uint16_t r = 0; r < rows; ++r) {
             RowLocation where{pageNumber, static_cast<uint8_t>(r)};
-            RowSlot slot = DataPage(file_.page(pageNumber)).slot(where.row);
+            RowSlot slot = DataPage(file_, pageNumber).slot(where.row);
             if (slot.deleted) continue;
             decode(rowBytes(where), values);
             visit(where, values);

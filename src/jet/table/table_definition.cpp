@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "jet/base/text.h"
+#include "jet/format/page_layout.h"
 
 namespace jet {
 
@@ -63,7 +64,8 @@ std::vector<uint8_t> readChain(PageFile& file, uint32_t firstPage, std::vector<u
     while (next != 0) {
         if (!seen.insert(next).second) throwCorrupt(next, "Schleife in der Tabellendefinition");
         ByteView page = file.page(next);
-        if (page.u8(0) != kPageType) throwCorrupt(next, "Tabellendefinition erwartet");
+        if (page.u8(page_layout::kPageType) != kPageType)
+            throwCorrupt(next, "Tabellendefinition erwartet");
         size_t skip = pages.empty() ? 0 : kContinuationHeader;
         buffer.insert(buffer.end(), page.data() + skip, page.data() + page.size());
         pages.push_back(next);
@@ -78,34 +80,36 @@ MapRef readMapRef(const ByteView& b, size_t at) {
 
 // A cursor over the variable-length part of the definition.
 struct Cursor {
+    const Format& format;
     const ByteView& bytes;
     size_t at;
 
     std::u16string name() {
-        uint16_t length = bytes.u16(at);
-        ByteView text = bytes.sub(at + 2, length);
-        at += 2 + size_t{length};
-        return decodeUcs2(text.span());
+        const size_t size = storedNameSize(format.tdef, bytes, at);
+        const size_t prefix = format.tdef.nameLengthSize;
+        ByteView text = bytes.sub(at + prefix, size - prefix);
+        at += size;
+        return decodeStoredName(format, text);
     }
 };
 
-ColumnDef readColumn(const ByteView& b, size_t at) {
+ColumnDef readColumn(const TdefColumnBlock& block, const ByteView& b, size_t at) {
     ColumnDef c;
-    c.typeCode = b.u8(at + column_block::kType);
-    c.number = b.u16(at + column_block::kNumber);
-    c.varIndex = b.u16(at + column_block::kVarIndex);
-    c.displayIndex = b.u16(at + column_block::kDisplayIndex);
-    if (c.typeCode == uint8_t(ColumnType::Decimal)) {
-        c.precision = b.u8(at + column_block::kPrecision);
-        c.scale = b.u8(at + column_block::kScale);
+    c.typeCode = b.u8(at + block.type);
+    c.number = b.u16(at + block.number);
+    c.varIndex = b.u16(at + block.varIndex);
+    c.displayIndex = b.u16(at + block.displayIndex);
+    if (c.typeCode == uint8_t(ColumnType::Decimal) && block.precision != kAbsent) {
+        c.precision = b.u8(at + block.precision);
+        c.scale = b.u8(at + block.scale);
     } else {
-        c.sortLcid = b.u16(at + column_block::kSortLcid);
-        c.sortVersion = b.u8(at + column_block::kSortVersion);
+        c.sortLcid = b.u16(at + block.sortLcid);
+        if (block.sortVersion != kAbsent) c.sortVersion = b.u8(at + block.sortVersion);
     }
-    c.flags = b.u8(at + column_block::kFlags);
-    c.extFlags = b.u8(at + column_block::kExtFlags);
-    c.fixedOffset = b.u16(at + column_block::kFixedOffset);
-    c.length = b.u16(at + column_block::kLength);
+    c.flags = b.u8(at + block.flags);
+    if (block.extFlags != kAbsent) c.extFlags = b.u8(at + block.extFlags);
+    c.fixedOffset = b.u16(at + block.fixedOffset);
+    c.length = b.u16(at + block.length);
     return c;
 }
 
@@ -117,75 +121,90 @@ void checkCounts(uint32_t page, uint16_t columns, uint32_t logical, uint32_t rea
 
 }  // namespace
 
-RealIndexDef readRealIndexBlock(const ByteView& b, size_t at) {
+size_t storedNameSize(const TdefLayout& layout, const ByteView& b, size_t at) {
+    const size_t length = layout.nameLengthSize == 1 ? b.u8(at) : b.u16(at);
+    return layout.nameLengthSize + length;
+}
+
+std::u16string decodeStoredName(const Format& format, const ByteView& text) {
+    if (format.text == TextCodec::Ucs2Compressed) return decodeUcs2(text.span());
+    throw Error(ErrorCode::NotSupported, "Namen in der Codepage " +
+                                             std::to_string(format.codePage) +
+                                             " können noch nicht gelesen werden.");
+}
+
+RealIndexDef readRealIndexBlock(const TdefLayout& layout, const ByteView& b, size_t at) {
+    using namespace real_index_block;
+    const TdefRealIndexBlock& block = layout.realIndex;
     RealIndexDef r;
-    for (size_t slot = 0; slot < real_index_block::kSlotCount; ++slot) {
-        const size_t field =
-            at + real_index_block::kColumnSlots + slot * real_index_block::kSlotSize;
-        uint16_t column = b.u16(field + real_index_block::kSlotColumn);
-        if (column == real_index_block::kUnusedSlot) continue;
-        r.columns.push_back(
-            IndexColumn{column, (b.u8(field + real_index_block::kSlotOrder) & 0x01) != 0});
+    for (size_t slot = 0; slot < kSlotCount; ++slot) {
+        const size_t field = at + block.columnSlots + slot * kSlotSize;
+        uint16_t column = b.u16(field + kSlotColumn);
+        if (column == kUnusedSlot) continue;
+        r.columns.push_back(IndexColumn{column, (b.u8(field + kSlotOrder) & 0x01) != 0});
     }
-    r.usageMap = readMapRef(b, at + real_index_block::kUsageMap);
-    r.rootPage = b.u32(at + real_index_block::kRootPage);
-    r.unknownWord = b.u32(at + real_index_block::kUnknownWord);
-    r.flags = b.u8(at + real_index_block::kFlags);
+    r.usageMap = readMapRef(b, at + block.usageMap);
+    r.rootPage = b.u32(at + block.rootPage);
+    if (block.unknownWord != kAbsent) r.unknownWord = b.u32(at + block.unknownWord);
+    r.flags = b.u8(at + block.flags);
     return r;
 }
 
-LogicalIndexDef readLogicalIndexBlock(const ByteView& b, size_t at) {
+LogicalIndexDef readLogicalIndexBlock(const TdefLayout& layout, const ByteView& b, size_t at) {
+    const TdefLogicalIndexBlock& block = layout.logicalIndex;
     LogicalIndexDef l;
-    l.number = b.u32(at + logical_index_block::kNumber);
-    l.realIndex = b.u32(at + logical_index_block::kRealIndex);
-    l.foreignKeyRole = b.u8(at + logical_index_block::kForeignKeyRole);
-    l.otherIndex = b.i32(at + logical_index_block::kOtherIndex);
-    l.otherTablePage = b.u32(at + logical_index_block::kOtherTablePage);
-    l.updateAction = b.u8(at + logical_index_block::kUpdateAction);
-    l.deleteAction = b.u8(at + logical_index_block::kDeleteAction);
-    l.kind = b.u8(at + logical_index_block::kKind);
+    l.number = b.u32(at + block.number);
+    l.realIndex = b.u32(at + block.realIndex);
+    l.foreignKeyRole = b.u8(at + block.foreignKeyRole);
+    l.otherIndex = b.i32(at + block.otherIndex);
+    l.otherTablePage = b.u32(at + block.otherTablePage);
+    l.updateAction = b.u8(at + block.updateAction);
+    l.deleteAction = b.u8(at + block.deleteAction);
+    l.kind = b.u8(at + block.kind);
     return l;
 }
 
 TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
+    const Format& format = file.format();
+    const TdefLayout& layout = format.tdef;
     TableDefinition t;
     t.firstPage = firstPage;
     std::vector<uint8_t> buffer = readChain(file, firstPage, t.pages);
     ByteView b({buffer.data(), buffer.size()}, firstPage);
     t.length = b.u32(kLength);
-    t.rowCount = b.u32(kRowCount);
-    t.autoNumber = b.u32(kAutoNumber);
-    t.tableType = b.u8(kTableType);
-    t.maxColumns = b.u16(kMaxColumns);
-    t.varColumns = b.u16(kVarColumns);
-    uint16_t columnCount = b.u16(kColumnCount);
-    uint32_t logicalCount = b.u32(kLogicalIndexCount);
-    uint32_t realCount = b.u32(kRealIndexCount);
+    t.rowCount = b.u32(layout.rowCount);
+    t.autoNumber = b.u32(layout.autoNumber);
+    t.tableType = b.u8(layout.tableType);
+    t.maxColumns = b.u16(layout.maxColumns);
+    t.varColumns = b.u16(layout.varColumns);
+    uint16_t columnCount = b.u16(layout.columnCount);
+    uint32_t logicalCount = b.u32(layout.logicalIndexCount);
+    uint32_t realCount = b.u32(layout.realIndexCount);
     checkCounts(firstPage, columnCount, logicalCount, realCount);
-    t.ownedPages = readMapRef(b, kOwnedPagesMap);
-    t.freeSpacePages = readMapRef(b, kFreeSpaceMap);
+    t.ownedPages = readMapRef(b, layout.ownedPagesMap);
+    t.freeSpacePages = readMapRef(b, layout.freeSpaceMap);
 
-    size_t at = kBlocks;
+    size_t at = layout.blocks;
     t.realIndexes.resize(realCount);
     for (auto& r : t.realIndexes) {
         r.statisticEntries = b.u32(at + kStatisticEntries);
         r.distinctKeys = b.u32(at + kDistinctKeysInBlock);
-        at += kRealIndexCountBlock;
+        at += layout.realIndexCountBlock;
     }
-    for (uint16_t i = 0; i < columnCount; ++i, at += column_block::kBlockSize)
-        t.columns.push_back(readColumn(b, at));
-    Cursor cursor{b, at};
+    for (uint16_t i = 0; i < columnCount; ++i, at += layout.column.blockSize)
+        t.columns.push_back(readColumn(layout.column, b, at));
+    Cursor cursor{format, b, at};
     for (auto& c : t.columns) c.name = cursor.name();
     at = cursor.at;
     for (auto& r : t.realIndexes) {
-        RealIndexDef parsed = readRealIndexBlock(b, at);
+        RealIndexDef parsed = readRealIndexBlock(layout, b, at);
         parsed.statisticEntries = r.statisticEntries;
         parsed.distinctKeys = r.distinctKeys;
         r = std::move(parsed);
-        at += real_index_block::kBlockSize;
+        at += layout.realIndex.blockSize;
     }
-    for (uint32_t i = 0; i < logicalCount; ++i, at += logical_index_block::kBlockSize)
-        t.logicalIndexes.push_back(readLogicalIndexBlock(b, at));
+    for (uint32_t i = 0; i < logicalCount; ++i, at += layout.logicalIndex.blockSize)
+        t.logicalIndexes.push_back(readLogicalIndexBlock(layout, b, at));
     cursor.at = at;
     for (auto& l : t.logicalIndexes) {
         l.name = cursor.name();

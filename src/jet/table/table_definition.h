@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/format/tdef_layout.h"
+#include "jet/format/format.h"
 #include "jet/page/page_file.h"
 #include "jet/page/usage_map.h"
 
@@ -132,7 +132,13 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage);
 
 // One index block at `at` in a definition's joined bytes; the names and the real index's
 // counts lie elsewhere and stay empty. Throws Error past the end of `definition`.
-RealIndexDef readRealIndexBlock(const ByteView& definition, size_t at);
-LogicalIndexDef readLogicalIndexBlock(const ByteView& definition, size_t at);
+RealIndexDef readRealIndexBlock(const TdefLayout& layout, const ByteView& definition, size_t at);
+LogicalIndexDef readLogicalIndexBlock(const TdefLayout& layout, const ByteView& definition,
+                                      size_t at);
+
+// The bytes the name stored at `at` takes, its length field included.
+size_t storedNameSize(const TdefLayout& layout, const ByteView& definition, size_t at);
+// A stored name's text (without its length field) as the file's format encodes names.
+std::u16string decodeStoredName(const Format& format, const ByteView& text);
 
 }  // namespace jet

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/format/page_layout.h"
+
 namespace jet {
 
 using namespace tdef_layout;
@@ -13,13 +15,17 @@ inline constexpr uint16_t kDefaultSortLcid = 0x0409;
 
 class Buffer {
   public:
-    explicit Buffer(size_t size) : bytes_(size, 0) {}
+    explicit Buffer(const Format& format) : format_(format) {}
     void u8(uint8_t v) { bytes_.push_back(v); }
     void u16(uint16_t v) {
         u8(static_cast<uint8_t>(v));
         u8(static_cast<uint8_t>(v >> 8));
     }
     void name(const std::u16string& text) {
+        if (format_.text != TextCodec::Ucs2Compressed)
+            throw Error(ErrorCode::NotSupported, "Namen in der Codepage " +
+                                                     std::to_string(format_.codePage) +
+                                                     " können noch nicht geschrieben werden.");
         // Names are stored as plain UTF-16LE, never compressed.
         u16(static_cast<uint16_t>(text.size() * 2));
         for (char16_t c : text) u16(static_cast<uint16_t>(c));
@@ -33,8 +39,20 @@ class Buffer {
     std::vector<uint8_t> take() { return std::move(bytes_); }
 
   private:
+    const Format& format_;
     std::vector<uint8_t> bytes_;
 };
+
+// Fields a version lacks are not written.
+void putU8At(uint8_t* out, size_t at, uint8_t value) {
+    if (at != kAbsent) out[at] = value;
+}
+void putU16At(uint8_t* out, size_t at, uint16_t value) {
+    if (at != kAbsent) putU16(out + at, value);
+}
+void putU32At(uint8_t* out, size_t at, uint32_t value) {
+    if (at != kAbsent) putU32(out + at, value);
+}
 
 void putMapRef(uint8_t* out, MapRef m) {
     out[kMapRefRow] = m.row;
@@ -42,53 +60,53 @@ void putMapRef(uint8_t* out, MapRef m) {
     putU16(out + kMapRefPage + 1, static_cast<uint16_t>(m.page >> 8));
 }
 
-void writeColumn(Buffer& b, const ColumnDef& c) {
-    uint8_t* out = b.block(column_block::kBlockSize);
-    out[column_block::kType] = c.typeCode;
-    putU32(out + column_block::kMagic, kMagicValue);
-    putU16(out + column_block::kNumber, c.number);
-    putU16(out + column_block::kVarIndex, c.varIndex);
-    putU16(out + column_block::kDisplayIndex, c.displayIndex);
-    if (c.typeCode == uint8_t(ColumnType::Decimal)) {
-        out[column_block::kPrecision] = c.precision;
-        out[column_block::kScale] = c.scale;
+void writeColumn(Buffer& b, const TdefColumnBlock& block, const ColumnDef& c) {
+    uint8_t* out = b.block(block.blockSize);
+    out[block.type] = c.typeCode;
+    putU32At(out, block.magic, kMagicValue);
+    putU16(out + block.number, c.number);
+    putU16(out + block.varIndex, c.varIndex);
+    putU16(out + block.displayIndex, c.displayIndex);
+    if (c.typeCode == uint8_t(ColumnType::Decimal) && block.precision != kAbsent) {
+        out[block.precision] = c.precision;
+        out[block.scale] = c.scale;
     } else {
-        putU16(out + column_block::kSortLcid, c.sortLcid);
-        out[column_block::kSortVersion] = c.sortVersion;
+        putU16(out + block.sortLcid, c.sortLcid);
+        putU8At(out, block.sortVersion, c.sortVersion);
     }
-    out[column_block::kFlags] = c.flags;
-    out[column_block::kExtFlags] = c.extFlags;
-    putU16(out + column_block::kFixedOffset, c.fixedOffset);
-    putU16(out + column_block::kLength, c.length);
+    out[block.flags] = c.flags;
+    putU8At(out, block.extFlags, c.extFlags);
+    putU16(out + block.fixedOffset, c.fixedOffset);
+    putU16(out + block.length, c.length);
 }
 
-void writeRealIndex(Buffer& b, const RealIndexDef& r) {
-    uint8_t* out = b.block(real_index_block::kBlockSize);
-    putU32(out + real_index_block::kMagic, real_index_block::kMagicValue);
-    for (size_t slot = 0; slot < real_index_block::kSlotCount; ++slot) {
-        uint8_t* field = out + real_index_block::kColumnSlots + slot * real_index_block::kSlotSize;
+void writeRealIndex(Buffer& b, const TdefRealIndexBlock& block, const RealIndexDef& r) {
+    using namespace real_index_block;
+    uint8_t* out = b.block(block.blockSize);
+    putU32At(out, block.magic, real_index_block::kMagicValue);
+    for (size_t slot = 0; slot < kSlotCount; ++slot) {
+        uint8_t* field = out + block.columnSlots + slot * kSlotSize;
         const bool used = slot < r.columns.size();
-        putU16(field + real_index_block::kSlotColumn,
-               used ? r.columns[slot].columnNumber : real_index_block::kUnusedSlot);
-        field[real_index_block::kSlotOrder] = used && r.columns[slot].ascending ? 1 : 0;
+        putU16(field + kSlotColumn, used ? r.columns[slot].columnNumber : kUnusedSlot);
+        field[kSlotOrder] = used && r.columns[slot].ascending ? 1 : 0;
     }
-    putMapRef(out + real_index_block::kUsageMap, r.usageMap);
-    putU32(out + real_index_block::kRootPage, r.rootPage);
-    putU32(out + real_index_block::kUnknownWord, r.unknownWord);
-    out[real_index_block::kFlags] = r.flags;
+    putMapRef(out + block.usageMap, r.usageMap);
+    putU32(out + block.rootPage, r.rootPage);
+    putU32At(out, block.unknownWord, r.unknownWord);
+    out[block.flags] = r.flags;
 }
 
-void writeLogicalIndex(Buffer& b, const LogicalIndexDef& l) {
-    uint8_t* out = b.block(logical_index_block::kBlockSize);
-    putU32(out + logical_index_block::kMagic, tdef_layout::kMagicValue);
-    putU32(out + logical_index_block::kNumber, l.number);
-    putU32(out + logical_index_block::kRealIndex, l.realIndex);
-    out[logical_index_block::kForeignKeyRole] = l.foreignKeyRole;
-    putU32(out + logical_index_block::kOtherIndex, static_cast<uint32_t>(l.otherIndex));
-    putU32(out + logical_index_block::kOtherTablePage, l.otherTablePage);
-    out[logical_index_block::kUpdateAction] = l.updateAction;
-    out[logical_index_block::kDeleteAction] = l.deleteAction;
-    out[logical_index_block::kKind] = l.kind;
+void writeLogicalIndex(Buffer& b, const TdefLogicalIndexBlock& block, const LogicalIndexDef& l) {
+    uint8_t* out = b.block(block.blockSize);
+    putU32At(out, block.magic, tdef_layout::kMagicValue);
+    putU32(out + block.number, l.number);
+    putU32(out + block.realIndex, l.realIndex);
+    out[block.foreignKeyRole] = l.foreignKeyRole;
+    putU32(out + block.otherIndex, static_cast<uint32_t>(l.otherIndex));
+    putU32(out + block.otherTablePage, l.otherTablePage);
+    out[block.updateAction] = l.updateAction;
+    out[block.deleteAction] = l.deleteAction;
+    out[block.kind] = l.kind;
 }
 
 void requireWritable(const TableDefinition& t) {
@@ -99,28 +117,28 @@ void requireWritable(const TableDefinition& t) {
             throw Error(ErrorCode::InvalidArgument, "Ein Index kann höchstens 10 Felder umfassen.");
 }
 
-void writeHeader(Buffer& b, const TableDefinition& t) {
-    uint8_t* out = b.block(kBlocks);
-    out[0] = kPageType;
-    out[kPageMarker] = kPageMarkerValue;
+void writeHeader(Buffer& b, const TdefLayout& layout, const TableDefinition& t) {
+    uint8_t* out = b.block(layout.blocks);
+    out[page_layout::kPageType] = kPageType;
+    out[page_layout::kMarker] = kPageMarkerValue;
     // The free space and the next page are set per page when the buffer is split, the length
     // once the buffer is complete.
-    putU32(out + kMagic, kMagicValue);
-    putU32(out + kRowCount, t.rowCount);
-    putU32(out + kAutoNumber, t.autoNumber);
-    out[kHeaderUnknownAt] = kHeaderUnknownFirstValue;
-    out[kTableType] = t.tableType;
-    putU16(out + kMaxColumns, t.maxColumns);
-    putU16(out + kVarColumns, t.varColumns);
-    putU16(out + kColumnCount, static_cast<uint16_t>(t.columns.size()));
-    putU32(out + kLogicalIndexCount, static_cast<uint32_t>(t.logicalIndexes.size()));
-    putU32(out + kRealIndexCount, static_cast<uint32_t>(t.realIndexes.size()));
-    putMapRef(out + kOwnedPagesMap, t.ownedPages);
-    putMapRef(out + kFreeSpaceMap, t.freeSpacePages);
+    putU32At(out, layout.magic, kMagicValue);
+    putU32(out + layout.rowCount, t.rowCount);
+    putU32(out + layout.autoNumber, t.autoNumber);
+    putU8At(out, layout.headerUnknownAt, kHeaderUnknownFirstValue);
+    out[layout.tableType] = t.tableType;
+    putU16(out + layout.maxColumns, t.maxColumns);
+    putU16(out + layout.varColumns, t.varColumns);
+    putU16(out + layout.columnCount, static_cast<uint16_t>(t.columns.size()));
+    putU32(out + layout.logicalIndexCount, static_cast<uint32_t>(t.logicalIndexes.size()));
+    putU32(out + layout.realIndexCount, static_cast<uint32_t>(t.realIndexes.size()));
+    putMapRef(out + layout.ownedPagesMap, t.ownedPages);
+    putMapRef(out + layout.freeSpaceMap, t.freeSpacePages);
 }
 
-void writeIndexCounts(Buffer& b, const RealIndexDef& r) {
-    uint8_t* out = b.block(kRealIndexCountBlock);
+void writeIndexCounts(Buffer& b, const TdefLayout& layout, const RealIndexDef& r) {
+    uint8_t* out = b.block(layout.realIndexCountBlock);
     putU32(out + kStatisticEntries, r.statisticEntries);
     putU32(out + kDistinctKeysInBlock, r.distinctKeys);
 }
@@ -134,15 +152,16 @@ void writeColumnMaps(Buffer& b, const ColumnDef& c) {
 
 }  // namespace
 
-std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t) {
+std::vector<uint8_t> encodeTableDefinition(const Format& format, const TableDefinition& t) {
+    const TdefLayout& layout = format.tdef;
     requireWritable(t);
-    Buffer b(0);
-    writeHeader(b, t);
-    for (const auto& r : t.realIndexes) writeIndexCounts(b, r);
-    for (const auto& c : t.columns) writeColumn(b, c);
+    Buffer b(format);
+    writeHeader(b, layout, t);
+    for (const auto& r : t.realIndexes) writeIndexCounts(b, layout, r);
+    for (const auto& c : t.columns) writeColumn(b, layout.column, c);
     for (const auto& c : t.columns) b.name(c.name);
-    for (const auto& r : t.realIndexes) writeRealIndex(b, r);
-    for (const auto& l : t.logicalIndexes) writeLogicalIndex(b, l);
+    for (const auto& r : t.realIndexes) writeRealIndex(b, layout.realIndex, r);
+    for (const auto& l : t.logicalIndexes) writeLogicalIndex(b, layout.logicalIndex, l);
     for (const auto& l : t.logicalIndexes) b.name(l.name);
     for (const auto& c : t.columns)
         if (c.longValueOwnedMap) writeColumnMaps(b, c);
@@ -152,21 +171,23 @@ std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t) {
     return bytes;
 }
 
-std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t>& logical) {
+std::vector<std::vector<uint8_t>> tableDefinitionPages(const Format& format,
+                                                       const std::vector<uint8_t>& logical) {
+    const size_t pageSize = format.pageSize;
     std::vector<std::vector<uint8_t>> pages;
     size_t at = 0;
     while (at < logical.size() || pages.empty()) {
-        std::vector<uint8_t> page(kPageSize, 0);
+        std::vector<uint8_t> page(pageSize, 0);
         size_t header = pages.empty() ? 0 : kContinuationHeader;
-        size_t take = std::min(logical.size() - at, kPageSize - header);
+        size_t take = std::min(logical.size() - at, pageSize - header);
         std::copy_n(logical.begin() + static_cast<std::ptrdiff_t>(at), take,
                     page.begin() + static_cast<std::ptrdiff_t>(header));
-        page[0] = kPageType;
-        page[kPageMarker] = kPageMarkerValue;
+        page[page_layout::kPageType] = kPageType;
+        page[page_layout::kMarker] = kPageMarkerValue;
         // Access counts the free space as if each page kept some bytes in reserve.
         size_t used = header + take + kPageReserve;
-        putU16(page.data() + kFreeSpaceField,
-               static_cast<uint16_t>(used >= kPageSize ? 0 : kPageSize - used));
+        putU16At(page.data(), format.tdef.freeSpaceField,
+                 static_cast<uint16_t>(used >= pageSize ? 0 : pageSize - used));
         putU32(page.data() + kNextPage, 0);
         pages.push_back(std::move(page));
         at += take;
@@ -175,15 +196,18 @@ std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t
 }
 
 void writeTableDefinition(PageFile& file, PageAllocator& allocator, TableDefinition& t) {
-    std::vector<uint8_t> logical = encodeTableDefinition(t);
+    const Format& format = file.format();
+    const TdefLayout& layout = format.tdef;
+    std::vector<uint8_t> logical = encodeTableDefinition(format, t);
     std::vector<uint32_t> chain = t.pages;
     if (chain.empty()) chain.push_back(t.firstPage != 0 ? t.firstPage : allocator.allocate());
     ByteView first = file.page(chain.front());
-    if (first.u8(0) == kPageType && first.u32(kMagic) == kMagicValue)
-        std::copy_n(first.data() + kHeaderUnknownAt, kHeaderUnknownSize,
-                    logical.begin() + kHeaderUnknownAt);
+    if (layout.headerUnknownAt != kAbsent && first.u8(page_layout::kPageType) == kPageType &&
+        first.u32(layout.magic) == kMagicValue)
+        std::copy_n(first.data() + layout.headerUnknownAt, layout.headerUnknownSize,
+                    logical.begin() + static_cast<std::ptrdiff_t>(layout.headerUnknownAt));
 
-    std::vector<std::vector<uint8_t>> images = tableDefinitionPages(logical);
+    std::vector<std::vector<uint8_t>> images = tableDefinitionPages(format, logical);
     while (chain.size() < images.size()) chain.push_back(allocator.allocate());
     for (size_t i = images.size(); i < chain.size(); ++i) allocator.release(chain[i]);
     chain.resize(images.size());
@@ -192,7 +216,7 @@ void writeTableDefinition(PageFile& file, PageAllocator& allocator, TableDefinit
         if (i + 1 < images.size()) putU32(images[i].data() + kNextPage, chain[i + 1]);
         // Past the definition's end a page keeps what it held, as Access leaves it.
         size_t header = i == 0 ? 0 : kContinuationHeader;
-        size_t used = header + std::min(remaining, kPageSize - header);
+        size_t used = header + std::min(remaining, size_t{format.pageSize} - header);
         remaining -= used - header;
         std::copy_n(images[i].begin(), used, file.writablePage(chain[i]));
     }

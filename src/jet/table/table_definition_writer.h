@@ -17,15 +17,16 @@
 
 namespace jet {
 
-// The logical TDEF buffer of `t`, as one run of bytes from the header to the closing FF FF.
-// `t.length` is ignored; the result's size is the length. The unknown header bytes are 01 and
-// zeros; writeTableDefinition keeps the stored ones.
-std::vector<uint8_t> encodeTableDefinition(const TableDefinition& t);
+// The logical TDEF buffer of `t` in `format`, as one run of bytes from the header to the
+// closing FF FF. `t.length` is ignored; the result's size is the length. The unknown header
+// bytes are 01 and zeros; writeTableDefinition keeps the stored ones.
+std::vector<uint8_t> encodeTableDefinition(const Format& format, const TableDefinition& t);
 
-// Splits a logical buffer into TDEF page images: the first page holds the buffer's first 4096
-// bytes, each continuation page an 8-byte header and the next 4088. Each image is a whole
-// page; `next` words are left 0 for the caller to chain.
-std::vector<std::vector<uint8_t>> tableDefinitionPages(const std::vector<uint8_t>& logical);
+// Splits a logical buffer into TDEF page images: the first page holds the buffer's first
+// page-size bytes, each continuation page an 8-byte header and the next ones. Each image is a
+// whole page; `next` words are left 0 for the caller to chain.
+std::vector<std::vector<uint8_t>> tableDefinitionPages(const Format& format,
+                                                       const std::vector<uint8_t>& logical);
 
 // Writes `t` into the file. The chain `t.pages` (the pages of the definition as stored, first
 // page first) is reused in order; pages it lacks come from `allocator`, pages it no longer

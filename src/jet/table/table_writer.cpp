@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jet/base/text.h"
+#include "jet/format/page_layout.h"
 #include "jet/page/usage_map.h"
 #include "jet/page/usage_map_writer.h"
 #include "jet/table/data_page_writer.h"
@@ -23,7 +24,7 @@ bool hasMap(MapRef map) {
 }  // namespace
 
 TableWriter::TableWriter(PageFile& file, PageAllocator& allocator, TableDefinition& table)
-    : file_(file), allocator_(allocator), table_(table), encoder_(table) {
+    : file_(file), allocator_(allocator), table_(table), encoder_(file.format(), table) {
     for (const ColumnDef& c : table.columns)
         if (c.isLongValue()) longValues_.emplace_back(file, allocator, c);
 }
@@ -34,7 +35,7 @@ RowLocation TableWriter::insert(std::span<const Value> valuesByNumber) {
     storeLongValues();
     std::span<const uint8_t> row = encoder_.row();
     const uint32_t page = pageFor(row.size());
-    AddedRow added = addRow(file_.writablePage(page), row.size());
+    AddedRow added = addRow(file_.format(), file_.writablePage(page), row.size());
     std::memcpy(added.bytes, row.data(), row.size());
     if (hasMap(table_.freeSpacePages) && isFull(page))
         removePageFromMap(file_, table_.freeSpacePages, page);
@@ -44,27 +45,26 @@ RowLocation TableWriter::insert(std::span<const Value> valuesByNumber) {
     return RowLocation{page, added.row};
 }
 
-size_t pagesForRow(std::span<const Value> valuesByNumber) {
+size_t pagesForRow(const Format& format, std::span<const Value> valuesByNumber) {
     size_t needed = kPagesPerNewDataPage;
     for (const Value& v : valuesByNumber) {
         if (auto* bytes = std::get_if<Bytes>(&v))
-            needed += LongValueWriter::pagesNeeded(bytes->size(), LongValueStorage::Chain);
+            needed += LongValueWriter::pagesNeeded(format, bytes->size(), LongValueStorage::Chain);
         if (auto* text = std::get_if<std::u16string>(&v))
-            needed += LongValueWriter::pagesNeeded(text->size() * 2, LongValueStorage::Chain);
+            needed +=
+                LongValueWriter::pagesNeeded(format, text->size() * 2, LongValueStorage::Chain);
     }
     return needed;
 }
 
 void requireRoomInFile(const PageFile& file, size_t pages) {
-    if (size_t{file.pageCount()} + pages > file.pageLimit())
-        throw Error(ErrorCode::DatabaseFull,
-                    "Die Datenbank '" + file.path() + "' hat die Höchstgröße von 2 GB erreicht.");
+    if (size_t{file.pageCount()} + pages > file.pageLimit()) throwDatabaseFull(file);
 }
 
 void TableWriter::requireRoomInFile() const {
     size_t needed = kPagesPerNewDataPage;
     for (const OutOfRowValue& v : encoder_.outOfRow())
-        needed += LongValueWriter::pagesNeeded(v.data.size(), v.storage);
+        needed += LongValueWriter::pagesNeeded(file_.format(), v.data.size(), v.storage);
     jet::requireRoomInFile(file_, needed);
 }
 
@@ -90,7 +90,8 @@ void TableWriter::noteAutoNumber(std::span<const Value> valuesByNumber) {
 
 uint32_t TableWriter::pageFor(size_t length) {
     if (!currentKnown_) findCurrentPage();
-    if (currentPage_ != 0 && rowFits(file_.page(currentPage_), length)) return currentPage_;
+    if (currentPage_ != 0 && rowFits(file_.format(), file_.page(currentPage_), length))
+        return currentPage_;
     // The page left behind stays in the free-space map unless it is full; it left the map
     // with the row that filled it.
     currentPage_ = newDataPage();
@@ -105,18 +106,18 @@ uint32_t TableWriter::newDataPage() {
     const uint32_t page = allocator_.allocate();
     addPageToMap(file_, allocator_, table_.ownedPages, page);
     if (hasMap(table_.freeSpacePages)) addPageToMap(file_, allocator_, table_.freeSpacePages, page);
-    formatDataPage(file_.writablePage(page), table_.firstPage);
+    formatDataPage(file_.format(), file_.writablePage(page), table_.firstPage);
     return page;
 }
 
 bool TableWriter::isDataPageOfTable(ByteView page) const {
-    return page.u8(0) == data_page_layout::kPageType &&
+    return page.u8(page_layout::kPageType) == data_page_layout::kPageType &&
            page.u32(data_page_layout::kOwner) == table_.firstPage;
 }
 
 bool TableWriter::isFull(uint32_t page) {
     ByteView bytes = file_.page(page);
-    return !rowFits(bytes, encoder_.minimumRowSize());
+    return !rowFits(file_.format(), bytes, encoder_.minimumRowSize());
 }
 
 // The last page of the free-space map that is one of the table's data pages.
@@ -166,19 +167,21 @@ std::vector<uint32_t> TableWriter::unmappedLongValuePages() {
 }
 
 void TableWriter::writeCounts() {
-    using namespace tdef_layout;
-    writeDefinitionWord(kRowCount, table_.rowCount);
-    writeDefinitionWord(kAutoNumber, table_.autoNumber);
+    const TdefLayout& layout = file_.format().tdef;
+    writeDefinitionWord(layout.rowCount, table_.rowCount);
+    writeDefinitionWord(layout.autoNumber, table_.autoNumber);
     for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
-        size_t block = kBlocks + i * kRealIndexCountBlock;
-        writeDefinitionWord(block, table_.realIndexes[i].statisticEntries);
-        writeDefinitionWord(block + kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
+        size_t block = layout.blocks + i * layout.realIndexCountBlock;
+        writeDefinitionWord(block + tdef_layout::kStatisticEntries,
+                            table_.realIndexes[i].statisticEntries);
+        writeDefinitionWord(block + tdef_layout::kDistinctKeysInBlock,
+                            table_.realIndexes[i].distinctKeys);
     }
 }
 
 void TableWriter::writeDefinitionWord(size_t offset, uint32_t value) {
     // Jet allows 32 indexes, so the count blocks always lie on the first page.
-    if (offset + sizeof(value) > kPageSize)
+    if (offset + sizeof(value) > file_.pageSize())
         throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
     putU32(file_.writablePage(table_.firstPage) + offset, value);
 }

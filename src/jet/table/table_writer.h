@@ -28,7 +28,7 @@ namespace jet {
 // At most the new pages storing a row of these values takes: a data page with its map pages,
 // and every text and binary value counted as a long-value chain (the columns are not looked
 // at). For checks made before a change writes anything.
-size_t pagesForRow(std::span<const Value> valuesByNumber);
+size_t pagesForRow(const Format& format, std::span<const Value> valuesByNumber);
 
 // Throws DatabaseFull when `pages` new pages would take the file past its limit. Free pages
 // inside the file are not counted, so the refusal may come a few pages early.

@@ -23,7 +23,7 @@ RowLocation lookupTarget(ByteView bytes) {
 
 // The slot of the live row `where` and, in `place`, where its bytes lie.
 RowSlot TableWriter::liveSlot(RowLocation where, RowLocation& place) {
-    DataPage page(file_.page(where.page));
+    DataPage page(file_, where.page);
     if (page.owner() != table_.firstPage)
         throwCorrupt(where.page, "Seite gehört nicht zur Tabelle");
     RowSlot slot = page.slot(where.row);
@@ -36,7 +36,7 @@ RowSlot TableWriter::liveSlot(RowLocation where, RowLocation& place) {
     if (size_t{slot.end} - slot.start < row_layout::kLookupSize)
         throwCorrupt(where.page, "Verweis der verschobenen Zeile zu kurz");
     place = lookupTarget(page.rowBytes(slot));
-    RowSlot target = DataPage(file_.page(place.page)).slot(place.row);
+    RowSlot target = DataPage(file_, place.page).slot(place.row);
     if (target.lookup || !target.deleted)
         throwCorrupt(place.page, "Ziel der verschobenen Zeile " + std::to_string(where.row) +
                                      " ist keine verschobene Zeile");
@@ -46,8 +46,9 @@ RowSlot TableWriter::liveSlot(RowLocation where, RowLocation& place) {
 void TableWriter::deleteRow(RowLocation where) {
     RowLocation place;
     liveSlot(where, place);
-    if (place != where) setRowFlags(file_.writablePage(place.page), place.row, kDeletedRowFlags);
-    setRowFlags(file_.writablePage(where.page), where.row, kDeletedRowFlags);
+    if (place != where)
+        setRowFlags(file_.format(), file_.writablePage(place.page), place.row, kDeletedRowFlags);
+    setRowFlags(file_.format(), file_.writablePage(where.page), where.row, kDeletedRowFlags);
     --table_.rowCount;
     writeCounts();
 }
@@ -58,14 +59,16 @@ void TableWriter::updateRow(RowLocation where, std::span<const Value> valuesByNu
     encoder_.encode(valuesByNumber);
     requireRoomInFile();
     const size_t length = encoder_.row().size();
-    const bool inPlace = replacementFits(file_.page(place.page), place.row, length);
+    const bool inPlace = replacementFits(file_.format(), file_.page(place.page), place.row, length);
     if (!inPlace && place == where &&
-        !replacementFits(file_.page(where.page), where.row, row_layout::kLookupSize))
+        !replacementFits(file_.format(), file_.page(where.page), where.row,
+                         row_layout::kLookupSize))
         throw Error(ErrorCode::RecordTooLarge, "kein Platz für den Verweis der Zeile");
     storeLongValues();
     if (inPlace) {
         const uint16_t flags = place == where ? 0 : kDeletedFlag;
-        replaceRow(file_.writablePage(place.page), place.row, encoder_.row(), flags, pageScratch_);
+        replaceRow(file_.format(), file_.writablePage(place.page), place.row, encoder_.row(), flags,
+                   pageScratch_);
         noteRoom(place.page);
     } else {
         moveRow(where, header, place);
@@ -80,21 +83,22 @@ void TableWriter::moveRow(RowLocation where, const RowSlot& header, RowLocation 
     // Not the page the bytes lie on now: the row does not fit there even in its own space.
     const uint32_t page = pageFor(row.size());
     uint8_t* bytes = file_.writablePage(page);
-    AddedRow added = addRow(bytes, row.size());
+    AddedRow added = addRow(file_.format(), bytes, row.size());
     std::memcpy(added.bytes, row.data(), row.size());
-    setRowFlags(bytes, added.row, kDeletedFlag);
+    setRowFlags(file_.format(), bytes, added.row, kDeletedFlag);
     if (table_.freeSpacePages.page != 0 && isFull(page))
         removePageFromMap(file_, table_.freeSpacePages, page);
 
     uint8_t pointer[row_layout::kLookupSize];
     putLookup(pointer, RowLocation{page, added.row});
     if (place == where) {
-        replaceRow(file_.writablePage(where.page), where.row, pointer, kLookupFlag, pageScratch_);
+        replaceRow(file_.format(), file_.writablePage(where.page), where.row, pointer, kLookupFlag,
+                   pageScratch_);
         noteRoom(where.page);
     } else {
         // The pointer keeps its 4 bytes; the former new place is given up.
         std::memcpy(file_.writablePage(where.page) + header.start, pointer, sizeof pointer);
-        setRowFlags(file_.writablePage(place.page), place.row, kDeletedRowFlags);
+        setRowFlags(file_.format(), file_.writablePage(place.page), place.row, kDeletedRowFlags);
     }
 }
 

@@ -50,11 +50,13 @@ class DamagedCopy {
           bytes_(testing::readFile(original_)) {}
 
     Database& original() { return db_; }
-    uint8_t& at(uint32_t page, size_t offset) { return byte(size_t{page} * kPageSize + offset); }
+    uint8_t& at(uint32_t page, size_t offset) {
+        return byte(size_t{page} * kJet4PageSize + offset);
+    }
     uint8_t& byte(size_t offset) { return bytes_.at(offset); }
     // The file offset of bytes the reader handed out for `page`.
     size_t offsetOf(uint32_t page, const ByteView& bytes) {
-        return size_t{page} * kPageSize +
+        return size_t{page} * kJet4PageSize +
                static_cast<size_t>(bytes.data() - db_.file().page(page).data());
     }
     void flipBit(size_t offset, uint32_t bit) {
@@ -96,8 +98,8 @@ TEST(Check, FindsAChangedIndexKey) {
     ByteView page = copy.original().file().page(leaf.number);
     size_t ends = 0, end = 0;
     for (size_t bit = 0; ends < 101; ++bit)
-        if (page.u8(index_page_layout::kEntryMask + bit / 8) >> (bit % 8) & 1) ++ends, end = bit;
-    copy.at(leaf.number, index_page_layout::kEntries + end - 5) ^= 0x10;
+        if (page.u8(kJet4IndexPage.entryMask + bit / 8) >> (bit % 8) & 1) ++ends, end = bit;
+    copy.at(leaf.number, kJet4IndexPage.entries + end - 5) ^= 0x10;
     const auto faults = copy.check();
     EXPECT_TRUE(hasFault(faults, leaf.number, "Schlüssel für Zeile")) << describe(faults);
 }
@@ -107,9 +109,9 @@ TEST(Check, FindsWrongCountsInTheDefinition) {
     DamagedCopy copy("compIndexTestV2003.mdb");
     CompIndexTable table(copy.original());
     const uint32_t tdef = table.definition.firstPage;
-    putU32(&copy.at(tdef, tdef_layout::kRowCount), 511);
+    putU32(&copy.at(tdef, kJet4Tdef.rowCount), 511);
     // Access recorded 512 entries with 511 keys for this index, so its count is checked.
-    putU32(&copy.at(tdef, tdef_layout::kBlocks + 4), 7);
+    putU32(&copy.at(tdef, kJet4Tdef.blocks + 4), 7);
     const auto faults = copy.check();
     EXPECT_TRUE(hasFault(faults, tdef, "nennt 511 Zeilen, vorhanden sind 512")) << describe(faults);
     EXPECT_TRUE(hasFault(faults, tdef, "nennt 7 verschiedene Schlüssel, der Index hält 511"))
@@ -175,11 +177,11 @@ TEST(Check, FindsLongValuesShorterThanStated) {
     REQUIRE_FIXTURE("test2V2003.mdb");
     DamagedCopy copy("test2V2003.mdb");
     Table table = copy.original().openTable(u"MSP_PROJECTS");
-    RowFormat format(table.definition());
+    RowFormat format(kJet4Format, table.definition());
     // Shorten every long value kept outside the row (one row and a chain) by one byte.
     std::vector<uint32_t> pages;
     for (uint32_t page : table.dataPages()) {
-        DataPage data(copy.original().file().page(page));
+        DataPage data(kJet4Format, copy.original().file().page(page));
         for (uint16_t r = 0; r < data.rowCount(); ++r) {
             RowSlot slot = data.slot(static_cast<uint8_t>(r));
             if (slot.deleted || slot.lookup) continue;
@@ -206,7 +208,7 @@ TEST(Check, TruncatedFilesThrowOrFail) {
     const auto bytes = testing::readFile(testing::fixture("compIndexTestV2003.mdb"));
     testing::ScratchDir dir;
     auto cut = [&](size_t pages) {
-        const auto end = bytes.begin() + static_cast<ptrdiff_t>(pages * kPageSize + 100);
+        const auto end = bytes.begin() + static_cast<ptrdiff_t>(pages * kJet4PageSize + 100);
         testing::writeFile(dir.file("cut.mdb"), std::vector<uint8_t>(bytes.begin(), end));
         return dir.file("cut.mdb");
     };

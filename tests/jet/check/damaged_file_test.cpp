@@ -35,8 +35,8 @@ TEST(DamagedFile, TruncationsAreReported) {
     auto bytes = testing::readFile(testing::fixture("test2V2003.mdb"));
     // Cuts through the header, the global map, the catalog and a table's pages.
     for (size_t pages : {0, 1, 2, 3, 10}) {
-        std::vector<uint8_t> cut(bytes.begin(),
-                                 bytes.begin() + std::min(bytes.size(), pages * kPageSize + 17));
+        std::vector<uint8_t> cut(
+            bytes.begin(), bytes.begin() + std::min(bytes.size(), pages * kJet4PageSize + 17));
         testing::writeFile(dir.file("cut.mdb"), cut);
         EXPECT_FALSE(readEverything(dir.file("cut.mdb"))) << pages << " pages";
     }
@@ -47,8 +47,8 @@ TEST(DamagedFile, CorruptPagesNameThePage) {
     testing::ScratchDir dir;
     auto bytes = testing::readFile(testing::fixture("indexTestV2003.mdb"));
     // The catalog's definition with an impossible column count.
-    bytes[2 * kPageSize + 45] = 0xFF;
-    bytes[2 * kPageSize + 46] = 0xFF;
+    bytes[2 * kJet4PageSize + 45] = 0xFF;
+    bytes[2 * kJet4PageSize + 46] = 0xFF;
     testing::writeFile(dir.file("bad.mdb"), bytes);
     try {
         Database db(dir.file("bad.mdb").string(), OpenMode::ReadOnly);
@@ -71,8 +71,8 @@ TEST(DamagedFile, RandomDamageNeverCrashes) {
             int hits = 1 + static_cast<int>(random() % 16);
             for (int i = 0; i < hits; ++i) {
                 // Mostly the structures of the first pages, where the catalog lives.
-                size_t span =
-                    random() % 2 ? std::min<size_t>(bytes.size(), 16 * kPageSize) : bytes.size();
+                size_t span = random() % 2 ? std::min<size_t>(bytes.size(), 16 * kJet4PageSize)
+                                           : bytes.size();
                 bytes[random() % span] = static_cast<uint8_t>(random());
             }
             testing::writeFile(dir.file("damaged.mdb"), bytes);

@@ -196,24 +196,24 @@ TEST(BlankDatabase, HeaderPageReadsBack) {
     NewHeader h;
     h.creationDate = 38143.546523784724;  // a date an Access-made fixture carries
     std::vector<uint8_t> page = encodeHeaderPage(h);
-    ASSERT_EQ(page.size(), kPageSize);
+    ASSERT_EQ(page.size(), kJet4PageSize);
     DatabaseHeader r = readHeader(ByteView(page, 0), "x");
     EXPECT_EQ(r.codePage, 1252);
     EXPECT_EQ(r.encodingKey, 0u);
     EXPECT_EQ(r.creationDate, h.creationDate);
     const size_t pw = header_layout::kPassword - header_layout::kMaskedStart;
-    for (size_t i = 0; i < header_layout::kPasswordLength; i += 4)
+    for (size_t i = 0; i < kJet4Header.passwordLength; i += 4)
         EXPECT_EQ(ByteView({r.unmasked.data(), r.unmasked.size()}, 0).u32(pw + i), 38143u);
     if (std::filesystem::exists(testing::fixture("empty.mdb"))) {
         // Outside the creation date and the undocumented word at 0x6A, Access's header is ours.
         std::vector<uint8_t> access = testing::readFile(testing::fixture("empty.mdb"));
-        access.resize(kPageSize);
+        access.resize(kJet4PageSize);
         DatabaseHeader a = readHeader(ByteView(access, 0), "empty.mdb");
         const size_t serial = 0x6A - header_layout::kMaskedStart;
         std::fill_n(a.unmasked.begin() + serial, 4, 0);
         std::fill_n(r.unmasked.begin() + serial, 4, 0);
         EXPECT_EQ(r.unmasked, a.unmasked);
-        for (size_t i = header_layout::kMaskedStart + header_layout::kMaskedLength; i < kPageSize;
+        for (size_t i = header_layout::kMaskedStart + kJet4Header.maskedLength; i < kJet4PageSize;
              ++i)
             ASSERT_EQ(page[i], access[i]) << "offset " << i;
     }

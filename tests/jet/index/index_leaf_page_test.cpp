@@ -43,18 +43,18 @@ std::vector<Entry> entries(size_t count, size_t shared, uint32_t randomStart) {
 Page pageOf(const std::vector<Entry>& list, size_t prefix) {
     EntryList entries(true);
     for (const Entry& e : list) entries.append(e.key, e.row);
-    Page page(kPageSize, 0xEE);
+    Page page(kJet4PageSize, 0xEE);
     IndexPageHeader header;
     header.tablePage = 77;
     header.prevPage = 5;
     header.nextPage = 9;
-    writeIndexPage(page.data(), header, entries, 0, entries.size(), prefix);
+    writeIndexPage(kJet4IndexPage, page.data(), header, entries, 0, entries.size(), prefix);
     return page;
 }
 
 LeafEntries read(const Page& page) {
     LeafEntries leaf;
-    leaf.read(ByteView({page.data(), page.size()}, 3));
+    leaf.read(kJet4IndexPage, ByteView({page.data(), page.size()}, 3));
     return leaf;
 }
 
@@ -86,7 +86,7 @@ TEST(LeafEntries, InsertInPlaceWritesWhatARebuildWrites) {
         EXPECT_GT(inserted, 50u);
         LeafEntries leaf = read(page);
         EXPECT_EQ(leaf.size(), held.size());
-        EXPECT_LE(leaf.storedBytes(), kEntryCapacity);
+        EXPECT_LE(leaf.storedBytes(), kJet4IndexPage.entryCapacity);
         for (size_t i = 0; i < held.size(); ++i) {
             std::vector<uint8_t> key;
             leaf.key(i, key);
@@ -103,7 +103,7 @@ TEST(LeafEntries, NewFirstAndLastEntriesKeepThePrefixOrLeaveTheRebuild) {
     ASSERT_GE(prefix, 4u);
     std::vector<Entry> middle(list.begin() + 1, list.end() - 1);
     Page page = pageOf(middle, prefix);
-    ASSERT_GT(read(page).fullBytes(), kEntryCapacity);
+    ASSERT_GT(read(page).fullBytes(), kJet4IndexPage.entryCapacity);
 
     // The old ends back at both ends: they share the prefix.
     LeafEntries leaf = read(page);
@@ -151,13 +151,15 @@ TEST(LeafEntries, EmptyPageTakesEntriesWhole) {
 TEST(LeafEntries, RefusesMalformedMasks) {
     Page page = pageOf(entries(5, 2, 7), 0);
     Page beyond = page;
-    markEntryEnd(beyond.data(), kEntryCapacity + 3);
+    markEntryEnd(kJet4IndexPage, beyond.data(), kJet4IndexPage.entryCapacity + 3);
     LeafEntries leaf;
-    EXPECT_THROW(leaf.read(ByteView({beyond.data(), beyond.size()}, 3)), Error);
+    EXPECT_THROW(leaf.read(kJet4IndexPage, ByteView({beyond.data(), beyond.size()}, 3)), Error);
     Page shortFirst = page;
-    std::fill(shortFirst.begin() + kEntryMask, shortFirst.begin() + kEntryMask + kEntryMaskSize, 0);
-    markEntryEnd(shortFirst.data(), 2);  // shorter than a row pointer
-    EXPECT_THROW(leaf.read(ByteView({shortFirst.data(), shortFirst.size()}, 3)), Error);
+    std::fill(shortFirst.begin() + kJet4IndexPage.entryMask,
+              shortFirst.begin() + kJet4IndexPage.entryMask + kJet4IndexPage.entryMaskSize, 0);
+    markEntryEnd(kJet4IndexPage, shortFirst.data(), 2);  // shorter than a row pointer
+    EXPECT_THROW(leaf.read(kJet4IndexPage, ByteView({shortFirst.data(), shortFirst.size()}, 3)),
+                 Error);
 }
 
 }  // namespace

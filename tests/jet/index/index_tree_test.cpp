@@ -17,24 +17,24 @@ using namespace index_page_layout;
 // first `prefix` bytes.
 std::vector<uint8_t> indexPage(uint8_t type, const std::vector<std::vector<uint8_t>>& entries,
                                uint16_t prefix = 0) {
-    std::vector<uint8_t> page(kPageSize, 0);
+    std::vector<uint8_t> page(kJet4PageSize, 0);
     page[0] = type;
     page[1] = 0x01;
-    putU16(&page[kPrefixLength], prefix);
+    putU16(&page[kJet4IndexPage.prefixLength], prefix);
     size_t at = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const size_t skip = i == 0 ? 0 : prefix;
         std::copy(entries[i].begin() + static_cast<ptrdiff_t>(skip), entries[i].end(),
-                  page.begin() + static_cast<ptrdiff_t>(kEntries + at));
+                  page.begin() + static_cast<ptrdiff_t>(kJet4IndexPage.entries + at));
         at += entries[i].size() - skip;
-        page[kEntryMask + at / 8] |= static_cast<uint8_t>(1 << (at % 8));
+        page[kJet4IndexPage.entryMask + at / 8] |= static_cast<uint8_t>(1 << (at % 8));
     }
-    putU16(&page[kFreeSpace], static_cast<uint16_t>(kPageSize - kEntries - at));
+    putU16(&page[kFreeSpace], static_cast<uint16_t>(kJet4PageSize - kJet4IndexPage.entries - at));
     return page;
 }
 
 IndexPage parse(const std::vector<uint8_t>& page, uint32_t number = 7) {
-    return readIndexPage(ByteView({page.data(), page.size()}, number));
+    return readIndexPage(kJet4IndexPage, ByteView({page.data(), page.size()}, number));
 }
 
 TEST(IndexPage, RestoresPrefixCompressedEntries) {
@@ -49,7 +49,7 @@ TEST(IndexPage, RestoresPrefixCompressedEntries) {
     EXPECT_EQ(page.entries[0].row, (RowLocation{0x11, 3}));
     EXPECT_EQ(page.entries[1].row, (RowLocation{0x100, 4}));
     EXPECT_EQ(page.storedBytes, first.size() + second.size() - 4);
-    EXPECT_EQ(page.freeSpace, kPageSize - kEntries - page.storedBytes);
+    EXPECT_EQ(page.freeSpace, kJet4PageSize - kJet4IndexPage.entries - page.storedBytes);
 }
 
 TEST(IndexPage, PrefixMayReachIntoThePagePointer) {
@@ -79,14 +79,15 @@ TEST(IndexPage, MalformedPagesThrow) {
     EXPECT_THROW(parse(indexPage(kLeafPageType, {{0x7F, 0x00}})), Error);  // no row pointer
     EXPECT_THROW(parse(indexPage(kNodePageType, {entry})), Error);         // no child pointer
     auto pastEnd = indexPage(kLeafPageType, {});
-    pastEnd[kEntryMask + kEntryMaskSize - 1] = 0x80;  // an entry ending beyond the page
+    pastEnd[kJet4IndexPage.entryMask + kJet4IndexPage.entryMaskSize - 1] =
+        0x80;  // an entry ending beyond the page
     EXPECT_THROW(parse(pastEnd), Error);
 }
 
 // A file of hand-made pages: page 0 empty, then `pages` from page 1 on.
 std::filesystem::path writePages(const testing::ScratchDir& dir,
                                  const std::vector<std::vector<uint8_t>>& pages) {
-    std::vector<uint8_t> bytes(kPageSize, 0);
+    std::vector<uint8_t> bytes(kJet4PageSize, 0);
     for (const auto& p : pages) bytes.insert(bytes.end(), p.begin(), p.end());
     auto path = dir.file("tree.mdb");
     testing::writeFile(path, bytes);

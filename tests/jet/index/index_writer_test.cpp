@@ -85,7 +85,7 @@ void expectAccessLayout(const IndexTree& tree) {
         for (const auto& e : p.entries)
             whole += e.key.size() + kRowPointerSize + (p.leaf ? 0 : kChildPointerSize);
         size_t prefix = 0;
-        if (p.entries.size() >= 2 && whole > kEntryCapacity) {
+        if (p.entries.size() >= 2 && whole > kJet4IndexPage.entryCapacity) {
             const auto& a = p.entries.front().key;
             const auto& b = p.entries.back().key;
             while (prefix < std::min(a.size(), b.size()) && a[prefix] == b[prefix]) ++prefix;
@@ -200,7 +200,7 @@ TEST(IndexWriter, AppendingRebuildsAccessPagesByteForByte) {
     std::map<uint32_t, std::vector<uint8_t>> accessPages;
     for (const auto& p : access.pages) {
         ByteView bytes = ix.file().page(p.number);
-        accessPages[p.number].assign(bytes.data(), bytes.data() + kPageSize);
+        accessPages[p.number].assign(bytes.data(), bytes.data() + kJet4PageSize);
     }
 
     ix.writer.clear();
@@ -214,16 +214,19 @@ TEST(IndexWriter, AppendingRebuildsAccessPagesByteForByte) {
         toAccess[rebuilt.pages[i].number] = access.pages[i].number;
     for (const IndexPage& page : rebuilt.pages) {
         std::vector<uint8_t> bytes(ix.file().page(page.number).data(),
-                                   ix.file().page(page.number).data() + kPageSize);
-        for (size_t field : {kPrevPage, kNextPage, kChildTail})
-            putU32(&bytes[field], toAccess.at(ByteView({bytes.data(), kPageSize}, 0).u32(field)));
+                                   ix.file().page(page.number).data() + kJet4PageSize);
+        for (size_t field :
+             {kJet4IndexPage.prevPage, kJet4IndexPage.nextPage, kJet4IndexPage.childTail})
+            putU32(&bytes[field],
+                   toAccess.at(ByteView({bytes.data(), kJet4PageSize}, 0).u32(field)));
         if (!page.leaf) {  // one entry, stored whole: its child pointer ends it
             const uint32_t child = toAccess.at(page.entries[0].child);
             for (size_t i = 0; i < 4; ++i)
-                bytes[kEntries + page.storedBytes - 1 - i] = static_cast<uint8_t>(child >> 8 * i);
+                bytes[kJet4IndexPage.entries + page.storedBytes - 1 - i] =
+                    static_cast<uint8_t>(child >> 8 * i);
         }
         // Past the entries Access leaves what was there before; this writer zeroes it.
-        const size_t end = kEntries + page.storedBytes;
+        const size_t end = kJet4IndexPage.entries + page.storedBytes;
         const std::vector<uint8_t>& original = accessPages[toAccess[page.number]];
         EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + end, original.begin()))
             << "page " << page.number;
@@ -330,7 +333,8 @@ TEST(IndexWriter, AppendingFillsEveryLeaf) {
         size_t prefix = 0;
         while (prefix < std::min(first.size(), last.size()) && first[prefix] == last[prefix])
             ++prefix;
-        EXPECT_GT(whole - prefix * p.entries.size(), kEntryCapacity) << "page " << p.number;
+        EXPECT_GT(whole - prefix * p.entries.size(), kJet4IndexPage.entryCapacity)
+            << "page " << p.number;
     }
 }
 
@@ -359,7 +363,7 @@ TEST(IndexWriter, FillingGapsKeepsPagesHalfFull) {
     size_t leaves = 0;
     for (const auto& p : tree.pages) leaves += p.leaf;
     const size_t bytes = entries.size() * (4 + kRowPointerSize);
-    EXPECT_LE(leaves, 2 * bytes / kEntryCapacity + 2);
+    EXPECT_LE(leaves, 2 * bytes / kJet4IndexPage.entryCapacity + 2);
 }
 
 // Runs of keys into gaps in the middle of a tree, upwards or downwards, leave the leaves they
@@ -389,7 +393,8 @@ TEST(IndexWriter, RunsInsideTheTreeLeaveFullLeaves) {
         // most a few partly filled ones where it starts and ends.
         size_t leaves = 0;
         for (const auto& p : tree.pages) leaves += p.leaf;
-        const size_t full = (entries.size() * 6 + kEntryCapacity - 1) / kEntryCapacity;
+        const size_t full =
+            (entries.size() * 6 + kJet4IndexPage.entryCapacity - 1) / kJet4IndexPage.entryCapacity;
         EXPECT_LE(leaves, full + 3 * 3) << "full would be " << full;
     }
 }
@@ -496,7 +501,7 @@ TEST(IndexWriter, ClearLeavesOneEmptyLeafAndFreesThePages) {
     ASSERT_EQ(tree.pages.size(), 1u);
     EXPECT_TRUE(tree.pages[0].leaf);
     EXPECT_TRUE(tree.pages[0].entries.empty());
-    EXPECT_EQ(tree.pages[0].freeSpace, kEntryCapacity);
+    EXPECT_EQ(tree.pages[0].freeSpace, kJet4IndexPage.entryCapacity);
     EXPECT_EQ(tree.pages[0].prevPage | tree.pages[0].nextPage | tree.pages[0].childTail, 0u);
     EXPECT_EQ(readUsageMap(ix.file(), ix.index().usageMap).pages,
               std::vector<uint32_t>{ix.index().rootPage});
@@ -515,14 +520,17 @@ TEST(IndexWriter, ClearLeavesOneEmptyLeafAndFreesThePages) {
 TEST(IndexWriter, RefusesOverlongKeysAndEntriesAlreadyThere) {
     REQUIRE_FIXTURE("bigIndexTestV2000.mdb");
     WritableIndex ix("bigIndexTestV2000.mdb", u"Table1", 0);
-    EXPECT_THROW(ix.writer.insert(std::vector<uint8_t>(kMaxKeySize + 1, 0x7F), {50, 1}), Error);
-    EXPECT_TRUE(ix.writer.insert(std::vector<uint8_t>(kMaxKeySize, 0x7F), {50, 1}));
+    EXPECT_THROW(
+        ix.writer.insert(std::vector<uint8_t>(kJet4IndexPage.maxKeySize() + 1, 0x7F), {50, 1}),
+        Error);
+    EXPECT_TRUE(ix.writer.insert(std::vector<uint8_t>(kJet4IndexPage.maxKeySize(), 0x7F), {50, 1}));
     const std::vector<uint8_t> key = textKey(u"abc");
     EXPECT_TRUE(ix.writer.insert(key, {50, 2}));
     EXPECT_THROW(ix.writer.insert(key, {50, 2}), Error);
     EXPECT_FALSE(ix.writer.insert(key, {50, 3}));
-    expectSoundIndex(
-        ix, {{std::vector<uint8_t>(kMaxKeySize, 0x7F), {50, 1}}, {key, {50, 2}}, {key, {50, 3}}});
+    expectSoundIndex(ix, {{std::vector<uint8_t>(kJet4IndexPage.maxKeySize(), 0x7F), {50, 1}},
+                          {key, {50, 2}},
+                          {key, {50, 3}}});
 }
 
 }  // namespace

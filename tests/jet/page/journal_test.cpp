@@ -39,17 +39,17 @@ size_t rowCount(const std::filesystem::path& path, std::u16string_view table) {
 // What a writer killed in the middle of a flush leaves: a valid journal, some pages already
 // overwritten, a page appended.
 void interruptFlush(const std::filesystem::path& path) {
-    const uint32_t pages = static_cast<uint32_t>(std::filesystem::file_size(path) / kPageSize);
+    const uint32_t pages = static_cast<uint32_t>(std::filesystem::file_size(path) / kJet4PageSize);
     int fd = ::open(path.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     {
-        Journal journal(path.string(), kPageSize);
+        Journal journal(path.string(), kJet4PageSize);
         const std::vector<uint32_t> dirty = {2, 3, pages};
         journal.begin(fd, pages, dirty);
-        std::vector<uint8_t> garbage(kPageSize, 0xAB);
+        std::vector<uint8_t> garbage(kJet4PageSize, 0xAB);
         for (uint32_t page : dirty)
-            ASSERT_EQ(::pwrite(fd, garbage.data(), kPageSize, off_t{page} * kPageSize),
-                      ssize_t{kPageSize});
+            ASSERT_EQ(::pwrite(fd, garbage.data(), kJet4PageSize, off_t{page} * kJet4PageSize),
+                      ssize_t{kJet4PageSize});
     }
     ::close(fd);
 }
@@ -66,7 +66,7 @@ TEST(Journal, AnInterruptedFlushIsRolledBackByTheNextOpener) {
         {
             PageFile file(path.string(), mode);
             EXPECT_TRUE(file.recovered());
-            EXPECT_EQ(file.pageCount(), original.size() / kPageSize);
+            EXPECT_EQ(file.pageCount(), original.size() / kJet4PageSize);
         }
         EXPECT_EQ(testing::readFile(path), original);
         EXPECT_FALSE(Journal::exists(path.string()));
@@ -78,7 +78,7 @@ uint64_t firstFormatChecksum(uint32_t page, const uint8_t* bytes) {
     constexpr uint64_t kPrime = 0x100000001b3ull;
     uint64_t hash = 0xcbf29ce484222325ull;
     uint64_t lane[4] = {hash ^ page, hash + 1, hash + 2, hash + 3};
-    for (size_t i = 0; i < kPageSize; i += 32) {
+    for (size_t i = 0; i < kJet4PageSize; i += 32) {
         for (size_t k = 0; k < 4; ++k) {
             uint64_t word;
             std::memcpy(&word, bytes + i + 8 * k, sizeof word);
@@ -100,20 +100,20 @@ TEST(Journal, AFirstFormatJournalIsRolledBackAndADamagedOneIgnored) {
     testing::ScratchDir dir;
     auto path = dir.copy(testing::fixture(kFixture));
     const auto original = testing::readFile(path);
-    const auto pages = static_cast<uint32_t>(original.size() / kPageSize);
+    const auto pages = static_cast<uint32_t>(original.size() / kJet4PageSize);
 
     // A writer of the first builds killed after overwriting page 2.
-    std::vector<uint8_t> journal(journal_layout::kHeaderSize + 4 + kPageSize);
+    std::vector<uint8_t> journal(journal_layout::kHeaderSize + 4 + kJet4PageSize);
     std::memcpy(journal.data(), journal_layout::kMagicFirst, 8);
     putLittle<uint32_t>(journal, 8, pages);
     putLittle<uint32_t>(journal, 12, 1);
     putLittle<uint32_t>(journal, journal_layout::kHeaderSize, 2);
-    std::memcpy(journal.data() + journal_layout::kHeaderSize + 4, original.data() + 2 * kPageSize,
-                kPageSize);
-    putLittle<uint64_t>(journal, 16, firstFormatChecksum(2, original.data() + 2 * kPageSize));
+    std::memcpy(journal.data() + journal_layout::kHeaderSize + 4,
+                original.data() + 2 * kJet4PageSize, kJet4PageSize);
+    putLittle<uint64_t>(journal, 16, firstFormatChecksum(2, original.data() + 2 * kJet4PageSize));
     testing::writeFile(Journal::pathFor(path.string()), journal);
     auto damaged = original;
-    std::fill_n(damaged.begin() + 2 * kPageSize, kPageSize, uint8_t{0xAB});
+    std::fill_n(damaged.begin() + 2 * kJet4PageSize, kJet4PageSize, uint8_t{0xAB});
     testing::writeFile(path, damaged);
     {
         PageFile file(path.string(), OpenMode::ReadOnly);
@@ -195,7 +195,7 @@ TEST(Journal, AFailedFlushIsRolledBackAtOnceAndRefusesFurtherChanges) {
     }
     int number = 0;
     {
-        FileSizeLimit limit(original.size() + 4 * kPageSize);
+        FileSizeLimit limit(original.size() + 4 * kJet4PageSize);
         try {
             db->flush();
         } catch (const Error& e) {

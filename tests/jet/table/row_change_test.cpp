@@ -54,7 +54,7 @@ size_t exportedRows(const std::filesystem::path& file, const std::string& table)
 size_t movedRows(Database& db, std::u16string_view name) {
     size_t moved = 0;
     for (uint32_t number : db.openTable(name).dataPages()) {
-        DataPage page(db.file().page(number));
+        DataPage page(kJet4Format, db.file().page(number));
         for (uint16_t r = 0; r < page.rowCount(); ++r) {
             RowSlot slot = page.slot(static_cast<uint8_t>(r));
             moved += slot.lookup && !slot.deleted;

@@ -63,7 +63,7 @@ TEST(Rows, DeletedRowsAreSkipped) {
     Table table = db.openTable(u"Table");
     size_t deleted = 0;
     for (uint32_t page : table.dataPages()) {
-        DataPage p(db.file().page(page));
+        DataPage p(kJet4Format, db.file().page(page));
         for (uint16_t r = 0; r < p.rowCount(); ++r)
             deleted += p.slot(static_cast<uint8_t>(r)).deleted;
     }
@@ -99,7 +99,7 @@ TEST(Rows, LongValuesInEveryStorage) {
     REQUIRE_FIXTURE("test2V2003.mdb");
     Database db(testing::fixture("test2V2003.mdb").string(), OpenMode::ReadOnly);
     Table table = db.openTable(u"MSP_PROJECTS");
-    RowFormat format(table.definition());
+    RowFormat format(kJet4Format, table.definition());
     std::set<uint32_t> kinds;
     size_t longest = 0;
     table.forEachRow([&](RowLocation where, const std::vector<Value>&) {
@@ -117,7 +117,7 @@ TEST(Rows, LongValuesInEveryStorage) {
     EXPECT_TRUE(kinds.count(long_value_layout::kInline) ||
                 kinds.count(long_value_layout::kSingleRow));
     EXPECT_TRUE(kinds.count(0)) << "expected a chained long value";
-    EXPECT_GT(longest, long_value_layout::kMaxRowData);
+    EXPECT_GT(longest, kJet4LongValue.maxRowData);
 }
 
 }  // namespace

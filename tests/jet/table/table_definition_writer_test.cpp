@@ -25,14 +25,14 @@ std::vector<uint32_t> definitionPages(Database& db) {
 // The reader does not keep them; the writer writes 0 there.
 std::vector<bool> undefinedBytes(const TableDefinition& t, size_t size) {
     std::vector<bool> undefined(size, false);
-    size_t at = tdef_layout::kBlocks + t.realIndexes.size() * tdef_layout::kRealIndexCountBlock +
-                t.columns.size() * tdef_layout::column_block::kBlockSize;
+    size_t at = kJet4Tdef.blocks + t.realIndexes.size() * kJet4Tdef.realIndexCountBlock +
+                t.columns.size() * kJet4Tdef.column.blockSize;
     for (const auto& c : t.columns) at += 2 + c.name.size() * 2;
     for (const auto& r : t.realIndexes) {
         for (size_t slot = r.columns.size(); slot < tdef_layout::real_index_block::kSlotCount;
              ++slot)
             undefined[at + 4 + slot * 3 + 2] = true;
-        at += tdef_layout::real_index_block::kBlockSize;
+        at += kJet4Tdef.realIndex.blockSize;
     }
     return undefined;
 }
@@ -48,14 +48,14 @@ std::string differences(PageFile& file, const TableDefinition& t,
     for (size_t i = 0; i < images.size(); ++i) {
         ByteView stored = file.page(t.pages[i]);
         size_t header = i == 0 ? 0 : tdef_layout::kContinuationHeader;
-        size_t end = std::min<size_t>(kPageSize, header + remaining);
+        size_t end = std::min<size_t>(kJet4PageSize, header + remaining);
         remaining -= end - header;
         for (size_t at = 0; at < end; ++at) {
-            if (i == 0 && at >= tdef_layout::kHeaderUnknownAt &&
-                at < tdef_layout::kHeaderUnknownAt + tdef_layout::kHeaderUnknownSize)
+            if (i == 0 && at >= kJet4Tdef.headerUnknownAt &&
+                at < kJet4Tdef.headerUnknownAt + kJet4Tdef.headerUnknownSize)
                 continue;
             if (at >= tdef_layout::kNextPage && at < tdef_layout::kNextPage + 4) continue;
-            size_t logical = i == 0 ? at : i * kPageSize - (i - 1) * header + at - header;
+            size_t logical = i == 0 ? at : i * kJet4PageSize - (i - 1) * header + at - header;
             if (undefined[logical]) continue;
             if (stored.u8(at) != images[i][at])
                 out << " p" << i << "@" << at << ":" << int(stored.u8(at)) << "/"
@@ -73,9 +73,9 @@ TEST(TableDefinitionWriter, ReencodesEveryAccessDefinitionByteForByte) {
         Database db(path.string(), OpenMode::ReadOnly);
         for (uint32_t first : definitionPages(db)) {
             TableDefinition t = readTableDefinition(db.file(), first);
-            std::vector<uint8_t> logical = encodeTableDefinition(t);
+            std::vector<uint8_t> logical = encodeTableDefinition(kJet4Format, t);
             ASSERT_EQ(logical.size(), t.length) << path.filename() << " page " << first;
-            auto images = tableDefinitionPages(logical);
+            auto images = tableDefinitionPages(kJet4Format, logical);
             ASSERT_EQ(images.size(), t.pages.size()) << path.filename() << " page " << first;
             EXPECT_EQ(differences(db.file(), t, images), "")
                 << path.filename() << " page " << first;
@@ -113,10 +113,10 @@ TEST(TableDefinitionWriter, RewritesGrowsAndShrinksTheChain) {
     std::vector<uint8_t> after = testing::readFile(path);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); ++i) {
-        bool slotFlag =
-            i / kPageSize == first && i % kPageSize < undefined.size() && undefined[i % kPageSize];
+        bool slotFlag = i / kJet4PageSize == first && i % kJet4PageSize < undefined.size() &&
+                        undefined[i % kJet4PageSize];
         if (after[i] != before[i] && !(slotFlag && after[i] == 0))
-            ADD_FAILURE() << "page " << i / kPageSize << " byte " << i % kPageSize;
+            ADD_FAILURE() << "page " << i / kJet4PageSize << " byte " << i % kJet4PageSize;
     }
 
     Database db(path.string(), OpenMode::Exclusive);
@@ -138,7 +138,7 @@ TEST(TableDefinitionWriter, RewritesGrowsAndShrinksTheChain) {
     EXPECT_EQ(grown.columns.size(), t.columns.size());
     EXPECT_EQ(grown.columns.back().name, t.columns.back().name);
     EXPECT_EQ(grown.logicalIndexes.back().name, original.logicalIndexes.back().name);
-    EXPECT_EQ(encodeTableDefinition(grown).size(), grown.length);
+    EXPECT_EQ(encodeTableDefinition(kJet4Format, grown).size(), grown.length);
 
     uint32_t continuation = t.pages[1];
     original.pages = t.pages;

@@ -153,7 +153,7 @@ void expectFreeMapRight(const Path& path, MapRef owned, MapRef free, size_t smal
     auto withRoom = readUsageMap(file, free).pages;
     for (uint32_t page : readUsageMap(file, owned).pages) {
         if (std::find(earlier.begin(), earlier.end(), page) != earlier.end()) continue;
-        DataPage p(file.page(page));
+        DataPage p(file, page);
         bool full = p.rowCount() == data_page_layout::kMaxRowsPerPage ||
                     p.freeSpace() < rowSpace(smallestRow);
         EXPECT_EQ(std::binary_search(withRoom.begin(), withRoom.end(), page), !full) << page;
@@ -165,7 +165,7 @@ std::map<RowLocation, uint32_t> longValueStorage(const Path& path, std::u16strin
                                                  uint16_t column) {
     Database db(path.string(), OpenMode::ReadOnly);
     Table table = db.openTable(name);
-    RowFormat format(table.definition());
+    RowFormat format(kJet4Format, table.definition());
     std::vector<FieldSpan> fields;
     std::map<RowLocation, uint32_t> storage;
     table.forEachRow([&](RowLocation where, const Row&) {
@@ -192,7 +192,7 @@ TEST(TableWriter, EncodesRowsByteForByteAsAccess) {
         if (!std::filesystem::exists(testing::fixture(file))) continue;
         Database db(testing::fixture(file).string(), OpenMode::ReadOnly);
         Table table = db.openTable(name);
-        RowEncoder encoder(table.definition());
+        RowEncoder encoder(kJet4Format, table.definition());
         table.forEachRowById([&](RowLocation where, const Row& values) {
             encoder.encode(values);
             ByteView stored = table.rowBytes(where);
@@ -219,7 +219,7 @@ TEST(TableWriter, RowsWithoutVariableColumnsEndWithTheNullMask) {
     };
     t.columns = {fixed(ColumnType::Long, 0, 0, 4), fixed(ColumnType::Boolean, 1, 0, 1),
                  fixed(ColumnType::Integer, 2, 4, 2)};
-    RowEncoder encoder(t);
+    RowEncoder encoder(kJet4Format, t);
     const Row values = {int32_t{7}, true, Null{}};
     encoder.encode(values);
     // The NULL Integer keeps its two bytes; the Yes/No field lives in the mask only.
@@ -248,7 +248,7 @@ TEST(TableWriter, FillsATableUntilItsOwnedMapIsPromoted) {
             written[t.writer.insert(row)] = row;
         }
         written.merge(fill(t, 2000));  // small rows, many a page
-        smallestRow = RowEncoder(t.definition).minimumRowSize();
+        smallestRow = RowEncoder(kJet4Format, t.definition).minimumRowSize();
     }
     expectRows(path, u"jobDB1", written, 3000);
     expectSound(path);
@@ -327,7 +327,7 @@ TEST(TableWriter, LongValuesInlineInOneRowAndChained) {
     }
     expectRows(path, u"MSP_PROJECTS", written, 121);
     expectSound(path);
-    expectFreeMapRight(path, oleOwned, oleFree, long_value_layout::kSmallestOutOfRow, accessPages);
+    expectFreeMapRight(path, oleOwned, oleFree, kJet4LongValue.smallestOutOfRow(), accessPages);
     using namespace long_value_layout;
     const std::map<size_t, uint32_t> expected = {{0, kInline},     {64, kInline},
                                                  {65, kSingleRow}, {4076, kSingleRow},
@@ -404,7 +404,7 @@ TEST(TableWriter, FullPagesHold255RowsAndAutoNumbersMoveTheCounter) {
             row[t.column(u"a").number] = i;
             written[t.writer.insert(row)] = row;
         }
-        smallestRow = RowEncoder(t.definition).minimumRowSize();
+        smallestRow = RowEncoder(kJet4Format, t.definition).minimumRowSize();
     }
     expectRows(path, u"Table3", written, 600);
     expectSound(path);
@@ -415,7 +415,7 @@ TEST(TableWriter, FullPagesHold255RowsAndAutoNumbersMoveTheCounter) {
     EXPECT_EQ(t.autoNumber, 600u);
     std::vector<uint16_t> rowsPerPage;
     for (uint32_t page : table.dataPages())
-        rowsPerPage.push_back(DataPage(db.file().page(page)).rowCount());
+        rowsPerPage.push_back(DataPage(kJet4Format, db.file().page(page)).rowCount());
     EXPECT_EQ(rowsPerPage, (std::vector<uint16_t>{255, 255, 90}));
 }
 
