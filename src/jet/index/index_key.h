@@ -22,6 +22,11 @@ void appendColumnKey(std::vector<uint8_t>& out, const ColumnDef& column, const V
 // Appends the General Legacy key piece of a text (flag byte included).
 void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending);
 
+// Appends the General 97 key piece of a text of a Jet 3 (Access 97) database (flag byte
+// included). `codePageBytes` is the value as stored: bytes of the database's code page (see
+// jet/base/code_page_text.h), undefined ones included; the key is made from those bytes.
+void appendText97Key(std::vector<uint8_t>& out, std::string_view codePageBytes, bool ascending);
+
 // The whole key of a row for `index`. `valuesByNumber[n]` holds the value of column number n;
 // columns the row does not have are NULL.
 std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
