@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/errors.h"
 #include "jet/base/text.h"
 #include "jet/index/index_key_format.h"
@@ -34,6 +35,8 @@ inline constexpr uint8_t kDecimalPositiveKey = 0xFF;
 // the database default, which is the same order.
 inline constexpr uint16_t kGeneralLegacyLcid = 1033;
 inline constexpr uint8_t kGeneralLegacyVersion = 0;
+// Jet 3's General sort order.
+inline constexpr uint16_t kGeneral97Lcid = 0x0409;
 // Bytes reserved for a key up front: numbers and short texts fit.
 inline constexpr size_t kKeyReserve = 64;
 
@@ -109,8 +112,26 @@ bool isGeneralLegacy(const ColumnDef& column) {
                     "“ kann kein Indexschlüssel gebildet werden: " + why + ".");
 }
 
+// Jet 3 text: the General 97 key of the text's code-page bytes.
+void appendCodePageText(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
+                        bool ascending) {
+    if (column.sortLcid != kGeneral97Lcid) {
+        throwNotIndexable(column, "die Sortierreihenfolge (LCID " +
+                                      std::to_string(column.sortLcid) + ") wird nicht unterstützt");
+    }
+    const CodePageText& codec = codePageText(column.codePage);
+    std::string bytes;
+    const auto* text = std::get_if<std::u16string>(&value);
+    const std::u16string converted = text ? std::u16string() : textValue(column, value);
+    if (codec.encode(text ? std::u16string_view(*text) : std::u16string_view(converted), bytes))
+        throwNotIndexable(column, "der Text enthält ein Zeichen außerhalb der Codepage " +
+                                      std::to_string(column.codePage));
+    appendText97Key(out, bytes, ascending);
+}
+
 void appendText(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
                 bool ascending) {
+    if (column.codePage != 0) return appendCodePageText(out, column, value, ascending);
     if (!isGeneralLegacy(column)) {
         throwNotIndexable(column, "die Sortierreihenfolge (LCID " +
                                       std::to_string(column.sortLcid) + ") wird nicht unterstützt");

@@ -55,8 +55,6 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
     if (ace || h.version >= 2) unsupported(path, "ACE (.accdb) wird nicht unterstützt");
     const Format* format = formatForVersion(h.version);
     if (!format) unsupported(path, "unbekannte Version");
-    if (format->version == FormatVersion::Jet3)
-        unsupported(path, "Jet 3 (Access 97) wird nicht unterstützt");
     h.format = format;
 
     const HeaderLayout& layout = format->header;

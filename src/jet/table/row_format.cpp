@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 #include "jet/table/field_encoding.h"
 #include "jet/table/long_value.h"
@@ -145,9 +146,11 @@ Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& fiel
         case ColumnType::Decimal:
             return decodeDecimal(b, column.scale);
         case ColumnType::Text:
+            if (column.codePage != 0) return codePageText(column.codePage).decode(b.span());
             return decodeStoredText(b.span());
         case ColumnType::Memo: {
             Bytes bytes = readLongValue(file, b);
+            if (column.codePage != 0) return codePageText(column.codePage).decode(bytes);
             return decodeStoredText(bytes);
         }
         case ColumnType::OLE:

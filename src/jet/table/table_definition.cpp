@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 #include "jet/format/page_layout.h"
 
@@ -106,6 +107,7 @@ ColumnDef readColumn(const TdefColumnBlock& block, const ByteView& b, size_t at)
         c.sortLcid = b.u16(at + block.sortLcid);
         if (block.sortVersion != kAbsent) c.sortVersion = b.u8(at + block.sortVersion);
     }
+    if (block.codePage != kAbsent) c.codePage = b.u16(at + block.codePage);
     c.flags = b.u8(at + block.flags);
     if (block.extFlags != kAbsent) c.extFlags = b.u8(at + block.extFlags);
     c.fixedOffset = b.u16(at + block.fixedOffset);
@@ -128,9 +130,7 @@ size_t storedNameSize(const TdefLayout& layout, const ByteView& b, size_t at) {
 
 std::u16string decodeStoredName(const Format& format, const ByteView& text) {
     if (format.text == TextCodec::Ucs2Compressed) return decodeUcs2(text.span());
-    throw Error(ErrorCode::NotSupported, "Namen in der Codepage " +
-                                             std::to_string(format.codePage) +
-                                             " können noch nicht gelesen werden.");
+    return codePageText(format.codePage).decode(text.span());
 }
 
 RealIndexDef readRealIndexBlock(const TdefLayout& layout, const ByteView& b, size_t at) {

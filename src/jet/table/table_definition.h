@@ -50,6 +50,7 @@ struct ColumnDef {
     uint16_t displayIndex = 0;  // position as Access shows it
     uint16_t sortLcid = 0;      // text and memo: the sort order's locale id
     uint8_t sortVersion = 0;    // text and memo: 0 = General Legacy
+    uint16_t codePage = 0;      // Jet 3: the code page of its text; 0 = UCS-2 (Jet 4)
     uint8_t precision = 0;      // decimal only
     uint8_t scale = 0;          // decimal only
     uint8_t flags = 0;          // column_flag

@@ -74,6 +74,7 @@ void writeColumn(Buffer& b, const TdefColumnBlock& block, const ColumnDef& c) {
         putU16(out + block.sortLcid, c.sortLcid);
         putU8At(out, block.sortVersion, c.sortVersion);
     }
+    putU16At(out, block.codePage, c.codePage);
     out[block.flags] = c.flags;
     putU8At(out, block.extFlags, c.extFlags);
     putU16(out + block.fixedOffset, c.fixedOffset);
