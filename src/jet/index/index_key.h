@@ -26,5 +26,9 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool asc
 // columns the row does not have are NULL.
 std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
                               std::span<const Value> valuesByNumber);
+// The same key into `key`, emptied first: a caller forming keys row after row keeps one
+// buffer. On a throw `key` holds part of a key.
+void indexKey(const TableDefinition& table, const RealIndexDef& index,
+              std::span<const Value> valuesByNumber, std::vector<uint8_t>& key);
 
 }  // namespace jet
