@@ -167,20 +167,26 @@ std::vector<uint32_t> TableWriter::unmappedLongValuePages() {
 
 void TableWriter::writeCounts() {
     using namespace tdef_layout;
-    writeDefinitionWord(kRowCount, table_.rowCount);
-    writeDefinitionWord(kAutoNumber, table_.autoNumber);
+    // The counts are written after every row and at every flush, for every table used so far:
+    // the page is marked changed only for a word that differs, so that no flush journals and
+    // writes an unchanged page again.
+    const ByteView page = file_.page(table_.firstPage);
+    uint8_t* writable = nullptr;
+    auto put = [&](size_t offset, uint32_t value) {
+        // Jet allows 32 indexes, so the count blocks always lie on the first page.
+        if (offset + sizeof(value) > kPageSize)
+            throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
+        if (page.u32(offset) == value) return;
+        if (writable == nullptr) writable = file_.writablePage(table_.firstPage);
+        putU32(writable + offset, value);
+    };
+    put(kRowCount, table_.rowCount);
+    put(kAutoNumber, table_.autoNumber);
     for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
         size_t block = kBlocks + i * kRealIndexCountBlock;
-        writeDefinitionWord(block, table_.realIndexes[i].statisticEntries);
-        writeDefinitionWord(block + kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
+        put(block, table_.realIndexes[i].statisticEntries);
+        put(block + kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
     }
-}
-
-void TableWriter::writeDefinitionWord(size_t offset, uint32_t value) {
-    // Jet allows 32 indexes, so the count blocks always lie on the first page.
-    if (offset + sizeof(value) > kPageSize)
-        throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
-    putU32(file_.writablePage(table_.firstPage) + offset, value);
 }
 
 }  // namespace jet
