@@ -9,6 +9,7 @@
 
 #include "engine/row_position.h"
 #include "engine/run_texts.h"
+#include "engine/source_opening.h"
 #include "engine/speed_text.h"
 #include "engine/sql_names.h"
 #include "engine/value_transfer.h"
@@ -49,22 +50,21 @@ int64_t countRows(odbc::Connection& count, const std::string& quotedName) {
 }
 
 // The server kinds are tested one after the other; the last selected one decides.
-odbc::Resultset openSource(RunContext& run, odbc::Connection& main, const std::string& sql) {
-    std::optional<odbc::ResultsetType> type;
-    std::optional<odbc::LockType> lock;
+SourceRequest sourceRequest(RunContext& run, std::string sql) {
+    SourceRequest request{std::move(sql), std::nullopt, std::nullopt};
     if (run.optionSet(ServerOption::Opt_MS)) {
-        type = odbc::ResultsetType::Keyset;
-        lock = odbc::LockType::Pessimistic;
+        request.type = odbc::ResultsetType::Keyset;
+        request.lockType = odbc::LockType::Pessimistic;
     }
     if (run.optionSet(ServerOption::Opt_Ora)) {
-        type.reset();
-        lock.reset();
+        request.type.reset();
+        request.lockType.reset();
     }
     if (run.optionSet(ServerOption::OPT_SYB)) {
-        type = odbc::ResultsetType::Dynamic;
-        lock.reset();
+        request.type = odbc::ResultsetType::Dynamic;
+        request.lockType.reset();
     }
-    return main.openResultset(sql, type, lock);
+    return request;
 }
 
 std::u16string descriptionOf(const std::exception_ptr& failure) {
@@ -218,6 +218,7 @@ bool copyAllRows(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& 
 bool CopyRows(RunContext& run, odbc::Connection& main, odbc::Connection& count,
               jet::dao::Database& db, const RowCopyTarget& target) {
     const std::string quotedName = quoteServerName(target.serverName, main.identifierQuote());
+    SourceOpening opening(main, sourceRequest(run, "SELECT * FROM " + quotedName));
     const int64_t counted = countRows(count, quotedName);
     RowPosition position;
     run.window.setProgressValue(ProgressBar::ProgressBar2, 0);
@@ -228,7 +229,7 @@ bool CopyRows(RunContext& run, odbc::Connection& main, odbc::Connection& count,
     run.log.AddActivityLine(u"\t" + RowCountText(counted, run.locale) + u" Zeilen zu bearbeiten.",
                             false);
     run.log.AddActivityLine(u"\tÖffne " + target.tableName + u" auf SQL-Server", false);
-    odbc::Resultset source = openSource(run, main, "SELECT * FROM " + quotedName);
+    odbc::Resultset source = opening.take();
     run.log.AddActivityLine(u"\tÖffne " + target.tableName + u" auf ACCESS", false);
     std::unique_ptr<jet::dao::Recordset> recordset =
         db.OpenRecordset(target.accessName, jet::dao::dbOpenTable);

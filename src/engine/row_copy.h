@@ -18,8 +18,9 @@ struct RowCopyTarget {
 };
 
 // Counts the rows on `count`, reads "SELECT * FROM" the quoted name on `main` with the cursor
-// settings of the server kind selected now, and stores each row in `target.accessName`. Stops
-// before the next row when the abort flag is set or after the row in which a field failed.
+// settings of the server kind selected now (executed beside the count where the driver allows,
+// see source_opening.h), and stores each row in `target.accessName`. Stops before the next row
+// when the abort flag is set or after the row in which a field failed.
 // Returns the table-failed flag. Failures other than a field's are not caught (odbc::Error,
 // jet::Error); rows stored before them stay stored.
 bool CopyRows(RunContext& run, odbc::Connection& main, odbc::Connection& count,

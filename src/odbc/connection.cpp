@@ -66,6 +66,10 @@ int64_t Connection::execute(const std::string& sql) {
     return rows;
 }
 
+bool Connection::worksBesideOtherConnections() const {
+    return state()->proven.besideOtherConnections;
+}
+
 const std::string& Connection::currentCatalog() const {
     return state()->currentCatalog;
 }

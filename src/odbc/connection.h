@@ -48,6 +48,11 @@ class Connection {
     // driver does not say). Throws Error.
     int64_t execute(const std::string& sql);
 
+    // Whether a statement of this connection may execute on a thread of its own while
+    // another connection is used on the caller's: only where the driver matrix has shown it
+    // right (proven_shortcuts.h).
+    bool worksBesideOtherConnections() const;
+
     // The database the connection works in (SQL_ATTR_CURRENT_CATALOG); empty where the source
     // has none (SQLite).
     const std::string& currentCatalog() const;

@@ -37,7 +37,8 @@ ProvenShortcuts provenShortcuts(KnownDriver driver) {
                     .readAhead = true,
                     .textAsUtf8 = true,
                     .datesAsText = true,
-                    .bitAsTinyint = true};
+                    .bitAsTinyint = true,
+                    .besideOtherConnections = true};
         case KnownDriver::FreeTds:
             return {.boundColumns = true, .rowArrays = true, .readAhead = true};
         case KnownDriver::Other:

@@ -41,6 +41,9 @@ struct ProvenShortcuts {
     // BIT bound as an unsigned TINYINT: MariaDB's driver does not write the length of a bound
     // SQL_C_BIT value, so after a NULL every later value of the column read as NULL.
     bool bitAsTinyint = false;
+    // A statement executes on one connection while another connection of the same program
+    // works: the table's count runs beside the execution of its SELECT.
+    bool besideOtherConnections = false;
     // Every integer column fetched as 64 bits: SQLite keeps any integer in any column, and its
     // driver cuts a value beyond the declared type's width silently (2^40 + 5 as INTEGER: 5).
     bool integersAs64Bit = false;

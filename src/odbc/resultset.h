@@ -6,8 +6,9 @@
 // values are read in full with SQLGetData. For a proven driver a thread of the result set's own
 // fetches the next block of rows while the caller works through the current one
 // (fetch_ahead.h); it alone uses the statement until the result set is closed or destroyed,
-// which stops it. Storage is reused from block to block. Every member is called from the thread
-// that opened the result set; the fetching thread is its own and never calls back.
+// which stops it. Storage is reused from block to block. Every member is called from one thread
+// at a time: the one that opened the result set, or one it was handed to once the opening
+// thread was done with it (joined); the fetching thread is its own and never calls back.
 #pragma once
 
 #include <cstddef>

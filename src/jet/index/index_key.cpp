@@ -214,9 +214,16 @@ void appendColumnKey(std::vector<uint8_t>& out, const ColumnDef& column, const V
 
 std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
                               std::span<const Value> valuesByNumber) {
-    const Value null{};
     std::vector<uint8_t> key;
-    key.reserve(kKeyReserve);  // one allocation for most keys, which are built per row
+    key.reserve(kKeyReserve);  // one allocation for most keys
+    indexKey(table, index, valuesByNumber, key);
+    return key;
+}
+
+void indexKey(const TableDefinition& table, const RealIndexDef& index,
+              std::span<const Value> valuesByNumber, std::vector<uint8_t>& key) {
+    const Value null{};
+    key.clear();
     for (const IndexColumn& indexColumn : index.columns) {
         const ColumnDef* column = table.columnByNumber(indexColumn.columnNumber);
         if (column == nullptr) {
@@ -228,7 +235,6 @@ std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& 
         appendColumnKey(key, *column, present ? valuesByNumber[indexColumn.columnNumber] : null,
                         indexColumn.ascending);
     }
-    return key;
 }
 
 }  // namespace jet

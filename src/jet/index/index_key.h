@@ -31,5 +31,9 @@ void appendText97Key(std::vector<uint8_t>& out, std::string_view codePageBytes, 
 // columns the row does not have are NULL.
 std::vector<uint8_t> indexKey(const TableDefinition& table, const RealIndexDef& index,
                               std::span<const Value> valuesByNumber);
+// The same key into `key`, emptied first: a caller forming keys row after row keeps one
+// buffer. On a throw `key` holds part of a key.
+void indexKey(const TableDefinition& table, const RealIndexDef& index,
+              std::span<const Value> valuesByNumber, std::vector<uint8_t>& key);
 
 }  // namespace jet

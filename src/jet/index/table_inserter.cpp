@@ -45,7 +45,7 @@ RowLocation TableInserter::insert(std::span<const Value> values) {
     for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
         const RealIndexDef& index = table_.realIndexes[i];
         if (index.flags & index_flag::kRequired) requireNoNulls(table_, index, values);
-        keys_[i] = indexKey(table_, index, values);
+        indexKey(table_, index, values, keys_[i]);
         // NULLs never collide in a unique index.
         if ((index.flags & index_flag::kUnique) && !isNullEntry(index, values) &&
             indexes_[i]->containsKey(keys_[i]))

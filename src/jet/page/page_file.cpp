@@ -17,8 +17,10 @@ namespace jet {
 
 namespace {
 
-// Enough for the pages a row loop reads and appends between two trims.
-constexpr size_t kMaxSpareBuffers = 64;
+// A whole trim's pages: a row loop appends pages steadily and trims a quarter of the cache at a
+// time, so buffers handed back to the allocator would mostly be fresh memory again at the next
+// append, faulted in and zeroed by the system page by page.
+constexpr size_t kMaxSpareBuffers = PageFile::kDefaultCachePages / 4;
 // Pages one write call takes; well below any system's limit of parts (IOV_MAX).
 constexpr size_t kMaxPagesPerWrite = 64;
 // Written bytes after which the kernel is asked to start putting them on disk.
@@ -193,7 +195,8 @@ PageFile::CachedPage& PageFile::find(uint32_t number) {
 }
 
 std::unique_ptr<uint8_t[]> PageFile::freshBuffer() {
-    if (spare_.empty()) return std::make_unique<uint8_t[]>(pageSize_);
+    // Every caller fills the whole page (a read, or zeroes for a new one).
+    if (spare_.empty()) return std::make_unique_for_overwrite<uint8_t[]>(pageSize_);
     auto buffer = std::move(spare_.back());
     spare_.pop_back();
     return buffer;

@@ -168,22 +168,26 @@ std::vector<uint32_t> TableWriter::unmappedLongValuePages() {
 
 void TableWriter::writeCounts() {
     const TdefLayout& layout = file_.format().tdef;
-    writeDefinitionWord(layout.rowCount, table_.rowCount);
-    writeDefinitionWord(layout.autoNumber, table_.autoNumber);
+    // The counts are written after every row and at every flush, for every table used so far:
+    // the page is marked changed only for a word that differs, so that no flush journals and
+    // writes an unchanged page again.
+    const ByteView page = file_.page(table_.firstPage);
+    uint8_t* writable = nullptr;
+    auto put = [&](size_t offset, uint32_t value) {
+        // Jet allows 32 indexes, so the count blocks always lie on the first page.
+        if (offset + sizeof(value) > file_.pageSize())
+            throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
+        if (page.u32(offset) == value) return;
+        if (writable == nullptr) writable = file_.writablePage(table_.firstPage);
+        putU32(writable + offset, value);
+    };
+    put(layout.rowCount, table_.rowCount);
+    put(layout.autoNumber, table_.autoNumber);
     for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
         size_t block = layout.blocks + i * layout.realIndexCountBlock;
-        writeDefinitionWord(block + tdef_layout::kStatisticEntries,
-                            table_.realIndexes[i].statisticEntries);
-        writeDefinitionWord(block + tdef_layout::kDistinctKeysInBlock,
-                            table_.realIndexes[i].distinctKeys);
+        put(block + tdef_layout::kStatisticEntries, table_.realIndexes[i].statisticEntries);
+        put(block + tdef_layout::kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
     }
-}
-
-void TableWriter::writeDefinitionWord(size_t offset, uint32_t value) {
-    // Jet allows 32 indexes, so the count blocks always lie on the first page.
-    if (offset + sizeof(value) > file_.pageSize())
-        throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
-    putU32(file_.writablePage(table_.firstPage) + offset, value);
 }
 
 }  // namespace jet

@@ -89,7 +89,6 @@ class TableWriter {
     bool isFull(uint32_t page);
     void findCurrentPage();
     std::vector<uint32_t> unmappedLongValuePages();
-    void writeDefinitionWord(size_t offset, uint32_t value);
     RowSlot liveSlot(RowLocation where, RowLocation& place);
     void moveRow(RowLocation where, const RowSlot& header, RowLocation place);
     void noteRoom(uint32_t page);

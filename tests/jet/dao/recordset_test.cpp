@@ -2,10 +2,14 @@
 // defaults, AutoNumber, Required, unique indexes, DELETE FROM, Idle and Close.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "fixture_files.h"
 #include "jet/base/text.h"
 #include "jet/check/check.h"
 #include "jet/dao/dao_database.h"
+#include "jet/page/journal.h"
 
 namespace jet {
 namespace {
@@ -164,6 +168,34 @@ TEST(Database, RefreshCacheLeavesACompleteFileWhileStillOpen) {
               int(ErrorCode::FileInUse));
     db->Close();
     EXPECT_EQ(rowsOf(path, u"Table3").size(), 250u);
+}
+
+// The counts of every table used so far are written at each flush; when none changed, the
+// flush journals and writes nothing, so a long run does not rewrite earlier tables' pages.
+TEST(Database, RefreshCacheWithNothingNewWritesNothing) {
+    REQUIRE_FIXTURE("indexTestV2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("indexTestV2003.mdb"));
+    auto journalBytes = [&] {
+        std::ifstream in(Journal::pathFor(path.string()), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    DBEngine engine;
+    auto db = engine.OpenDatabase(path.string(), true);
+    db->Execute(u"DELETE FROM Table3");
+    auto rs = db->OpenRecordset(u"Table3");
+    for (int32_t i = 0; i < 5; ++i) {
+        rs->AddNew();
+        rs->Fields(u"id").SetValue(i);
+        rs->Update();
+    }
+    engine.Idle(dao::dbRefreshCache);
+    const std::string afterRows = journalBytes();
+    ASSERT_FALSE(afterRows.empty());
+    engine.Idle(dao::dbRefreshCache);
+    EXPECT_EQ(journalBytes(), afterRows);
+    db->Close();
+    EXPECT_EQ(rowsOf(path, u"Table3").size(), 5u);
 }
 
 }  // namespace
