@@ -100,4 +100,20 @@ std::vector<std::string> TransferTest::tableNames() const {
     return names;
 }
 
+void TransferTest::expectTypedTable1Arrives() {
+    window.texts[engine::TextBox::Text3] = u"table1";
+    try {
+        EXPECT_EQ(run(), engine::RunOutcome::Completed);
+    } catch (const engine::RunFailure& failure) {
+        FAIL() << failure.number << ": " << jet::toUtf8(failure.description);
+    }
+    EXPECT_EQ(window.list[4], u"SQL: Table1");
+    EXPECT_EQ(window.list[6], u"\t2 Zeilen zu bearbeiten.");
+    EXPECT_EQ(exportTable("Table1"),
+              "A,B,C,D,E,F,G,H,I\n"
+              "\"Größe\",\"Ärger €\",255,-32768,2147483647,0.1,\"02/29/24 13:14:15\",12345.6789,1\n"
+              "\"leer\",,,,,,,,0\n");
+    EXPECT_EQ(checkTarget(), "");
+}
+
 }  // namespace engine_test

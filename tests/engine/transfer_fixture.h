@@ -59,6 +59,9 @@ class TransferTest : public ::testing::Test {
     std::string checkTarget() const;
     std::string exportTable(const std::string& table) const;
     std::vector<std::string> tableNames() const;
+    // Runs the window's table "table1" and expects the server's typed Table1 (one row of every
+    // type with umlauts and the euro sign, one of NULLs) to arrive in testV2000's Table1 exactly.
+    void expectTypedTable1Arrives();
 
     TempFolder folder;
     FakeWindow window;
