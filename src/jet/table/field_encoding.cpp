@@ -77,7 +77,8 @@ void appendBinary(const ColumnDef& column, const Value& value, std::vector<uint8
 std::u16string_view fieldText(const ColumnDef& column, const Value& value) {
     auto* text = std::get_if<std::u16string>(&value);
     if (text == nullptr) throwWrongKind(column);
-    const size_t limit = column.length / 2;
+    // UCS-2 text takes two bytes a character, code-page text one.
+    const size_t limit = column.codePage != 0 ? column.length : column.length / 2;
     if (text->size() > limit) throwTooLong(column, text->size(), limit);
     return *text;
 }

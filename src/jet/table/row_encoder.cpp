@@ -38,9 +38,6 @@ uint32_t storageBits(LongValueStorage storage) {
 
 RowEncoder::RowEncoder(const Format& format, const TableDefinition& table)
     : table_(table), layout_(format.row), longValues_(format.longValue) {
-    if (layout_.jumpTable)
-        throw Error(ErrorCode::NotSupported,
-                    "Zeilen mit Sprungtabelle (Jet 3) können noch nicht geschrieben werden.");
     uint16_t highest = 0;
     size_t slots = table.varColumns;
     for (const ColumnDef& c : table.columns) {
@@ -210,7 +207,48 @@ void RowEncoder::appendVarFields() {
     }
 }
 
+// Jet 3 rows: how many jump bytes a row of `base` bytes without them takes. They count in the
+// row's length, which decides their number: (length - 1) / 256, solved by iteration.
+size_t RowEncoder::jumpBytes(size_t base) const {
+    if (!layout_.jumpTable || !hasVarTrailer_) return 0;
+    size_t jumps = 0;
+    for (;;) {
+        const size_t next = (base + jumps - 1) / 256;
+        if (next == jumps) return jumps;
+        jumps = next;
+    }
+}
+
+size_t RowEncoder::sizeWithTrailer(size_t beforeTrailer) const {
+    return beforeTrailer + trailerSize_ + jumpBytes(beforeTrailer + trailerSize_);
+}
+
+// Jump k holds the first entry (offset i, or the end of data as entry count) at or past
+// 256 * (k + 1); 0xFF when none is, as Access writes unneeded ones.
+uint8_t RowEncoder::jumpEntry(size_t k, size_t endOfData) const {
+    const size_t boundary = 256 * (k + 1);
+    for (size_t i = 0; i < offsets_.size(); ++i)
+        if (offsets_[i] >= boundary) return static_cast<uint8_t>(i);
+    return endOfData >= boundary ? static_cast<uint8_t>(offsets_.size()) : 0xFF;
+}
+
+// Jet 3: end of data, offsets last first, jump bytes (jump 0 next to the count), the count,
+// each one byte, offsets modulo 256.
+void RowEncoder::appendByteTrailer() {
+    const size_t endOfData = size_;
+    const size_t jumps = jumpBytes(size_ + trailerSize_);
+    uint8_t* p = grow(trailerSize_ + jumps);
+    if (hasVarTrailer_) {
+        *p++ = static_cast<uint8_t>(endOfData);
+        for (size_t slot = offsets_.size(); slot-- > 0;) *p++ = static_cast<uint8_t>(offsets_[slot]);
+        for (size_t k = jumps; k-- > 0;) *p++ = jumpEntry(k, endOfData);
+        *p++ = static_cast<uint8_t>(offsets_.size());
+    }
+    std::memcpy(p, mask_.data(), mask_.size());
+}
+
 void RowEncoder::appendTrailer() {
+    if (layout_.jumpTable) return appendByteTrailer();
     const size_t at = size_;
     uint8_t* p = grow(trailerSize_);
     if (hasVarTrailer_) {
@@ -228,7 +266,10 @@ void RowEncoder::encode(std::span<const Value> valuesByNumber) {
     size_ = 0;
     uint8_t* fixed = grow(layout_.fixedArea + fixedAreaSize_);
     std::memset(fixed, 0, layout_.fixedArea + fixedAreaSize_);
-    putU16(fixed, columnCount_);
+    if (layout_.wordSize == 1)
+        fixed[row_layout::kColumnCount] = static_cast<uint8_t>(columnCount_);
+    else
+        putU16(fixed + row_layout::kColumnCount, columnCount_);
     std::fill(mask_.begin(), mask_.end(), uint8_t{0});
     outOfRow_.clear();
     try {
@@ -237,13 +278,13 @@ void RowEncoder::encode(std::span<const Value> valuesByNumber) {
         for (const ColumnDef* c : fixedColumns_)
             encodeFixed(*c, valueOf(valuesByNumber, c->number));
         if (hasLongValues_) {
-            const size_t size = size_ + collectVarFields(valuesByNumber) + trailerSize_;
+            const size_t size = sizeWithTrailer(size_ + collectVarFields(valuesByNumber));
             if (size > layout_.maxRowSize) throwTooLarge(size, layout_.maxRowSize);
             chooseLongValueStorage(size);
             appendVarFields();
         } else {
             appendShortVarFields(valuesByNumber);
-            const size_t size = size_ + trailerSize_;
+            const size_t size = sizeWithTrailer(size_);
             if (size > layout_.maxRowSize) throwTooLarge(size, layout_.maxRowSize);
         }
         appendTrailer();

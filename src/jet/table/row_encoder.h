@@ -76,6 +76,10 @@ class RowEncoder {
     void chooseLongValueStorage(size_t rowSize);
     void appendVarFields();
     void appendTrailer();
+    void appendByteTrailer();
+    size_t jumpBytes(size_t base) const;
+    size_t sizeWithTrailer(size_t beforeTrailer) const;
+    uint8_t jumpEntry(size_t k, size_t endOfData) const;
 
     const TableDefinition& table_;
     const RowLayout& layout_;

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
+
+#include "jet/base/code_page_text.h"
+#include "jet/base/errors.h"
+#include "jet/base/text.h"
 
 namespace jet {
 
@@ -132,7 +137,23 @@ void appendPlainText(std::u16string_view text, std::vector<uint8_t>& out) {
     writePlain(text, out.data() + start);
 }
 
+// Jet 3 text: one byte per character in the column's code page.
+size_t writeCodePageText(const ColumnDef& column, std::u16string_view text, uint8_t* out) {
+    const CodePageText& codec = codePageText(column.codePage);
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::optional<uint8_t> byte = codec.encode(text[i]);
+        if (!byte) {
+            throw Error(ErrorCode::ConversionFailed,
+                        "Feld „" + toUtf8(column.name) + "“: " +
+                            unencodableDescription(*codec.findUnencodable(text), column.codePage));
+        }
+        out[i] = *byte;
+    }
+    return text.size();
+}
+
 size_t writeStoredText(const ColumnDef& column, std::u16string_view text, uint8_t* out) {
+    if (column.codePage != 0) return writeCodePageText(column, text, out);
     if (mayCompress(column, text))
         if (size_t size = compressBelow(text, out, compressedLimit(text))) return size;
     writePlain(text, out);
