@@ -116,7 +116,8 @@ TEST(Jet3Rows, EveryFixturePassesTheCheckAndAChangedKeyIsFound) {
     std::vector<uint8_t> bytes = testing::readFile(copy);
     {
         Database db(copy.string(), OpenMode::ReadOnly);
-        const RealIndexDef& index = db.openTable(u"Table1").definition().realIndexes.at(0);
+        const Table table = db.openTable(u"Table1");
+        const RealIndexDef& index = table.definition().realIndexes.at(0);
         // The first entry of the root starts with the flag byte, then the first character's
         // sort byte.
         const size_t entries = size_t{index.rootPage} * kJet3PageSize + kJet3IndexPage.entries;
