@@ -1,30 +1,20 @@
 #include "engine/cp1252.h"
 
-#include <array>
 #include <optional>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 
 namespace engine {
 
 namespace {
 
-// Bytes 0x80 to 0x9F; 0 marks the five positions the code page leaves undefined.
-constexpr std::array<char16_t, 32> kHighControlRange = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
+// The C1 control characters are no text for the log: the five the code page leaves undefined
+// would otherwise go out as their own bytes.
 std::optional<char> byteFor(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-        return static_cast<char>(c);
-    }
-    for (std::size_t i = 0; i < kHighControlRange.size(); ++i) {
-        if (kHighControlRange[i] != 0 && kHighControlRange[i] == c) {
-            return static_cast<char>(0x80 + i);
-        }
-    }
+    if (c >= 0x80 && c <= 0x9F) return std::nullopt;
+    if (std::optional<uint8_t> byte = jet::codePageText(1252).encode(c))
+        return static_cast<char>(*byte);
     return std::nullopt;
 }
 
