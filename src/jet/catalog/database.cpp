@@ -11,7 +11,7 @@ Database::Database(const std::string& path, OpenMode mode)
                     "Nicht erkennbares Datenbankformat '" + path + "': die Datei ist zu kurz.");
     header_ = readHeader(file_->page(0), path);
     // Refused before anything is written: Access 97 files are read, not yet changed.
-    if (header_.format->version == FormatVersion::Jet3 && mode == OpenMode::Exclusive)
+    if (file_->format().version == FormatVersion::Jet3 && mode == OpenMode::Exclusive)
         throw Error(ErrorCode::UnsupportedFormat,
                     "Die Access-97-Datenbank (Jet 3) '" + path +
                         "' kann nur gelesen, noch nicht geändert werden.");

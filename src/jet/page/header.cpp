@@ -55,7 +55,6 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
     if (ace || h.version >= 2) unsupported(path, "ACE (.accdb) wird nicht unterstützt");
     const Format* format = formatForVersion(h.version);
     if (!format) unsupported(path, "unbekannte Version");
-    h.format = format;
 
     const HeaderLayout& layout = format->header;
     const auto& mask = headerMask();

@@ -15,7 +15,6 @@ namespace jet {
 const std::array<uint8_t, header_layout::kMaxMaskedLength>& headerMask();
 
 struct DatabaseHeader {
-    const Format* format = &kJet4Format;  // chosen by the version byte
     uint8_t version = 0;
     uint16_t codePage = 0;
     uint32_t encodingKey = 0;

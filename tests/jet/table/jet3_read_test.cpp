@@ -78,7 +78,7 @@ TEST(Jet3Rows, JumpTableLiftsOffsetsPastEach256) {
 TEST(Jet3Rows, FixedTypesAndCodePageTextDecode) {
     REQUIRE_JET3_FIXTURE("testV1997.mdb");
     Database db(jet3Fixture("testV1997.mdb").string(), OpenMode::ReadOnly);
-    EXPECT_EQ(db.header().format->version, FormatVersion::Jet3);
+    EXPECT_EQ(db.file().format().version, FormatVersion::Jet3);
     EXPECT_EQ(db.header().codePage, 1252);
     Table table = db.openTable(u"Table1");
     std::vector<std::vector<Value>> rows;
