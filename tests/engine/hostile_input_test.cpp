@@ -124,12 +124,13 @@ TEST_F(HostileInputTest, ValuesOutsideTheUsualRangesNeverBreakTheFile) {
 }
 
 // Long values up to the 16 MB the descriptor's length can say are stored whole; 20 MB in one
-// memo and 100 MB in one binary value are field problems, the row and the file stay sound.
+// memo and 100 MB in one binary value are field problems, the row and the file stay sound. The
+// stored memo is kept at 1,000,000 characters: mdb-reader needs minutes for one of 8 MB.
 TEST_F(HostileInputTest, LongValuesAreStoredWholeOrReportedPastTheirLimit) {
     makeTarget("CREATE TABLE [Gross] ([id] Long Integer, [m] Memo, [b] OLE);\n");
     source("CREATE TABLE Gross (id INTEGER, m TEXT, b BLOB)");
     source(
-        "INSERT INTO Gross VALUES (1, replace(hex(zeroblob(4000000)), '00', 'ab'),"
+        "INSERT INTO Gross VALUES (1, replace(hex(zeroblob(500000)), '00', 'ab'),"
         " zeroblob(16777215)), (2, replace(hex(zeroblob(5000000)), '00', 'ab'),"
         " zeroblob(100000000))");
     EXPECT_EQ(runOrFail(), RunOutcome::Completed);
@@ -142,7 +143,7 @@ TEST_F(HostileInputTest, LongValuesAreStoredWholeOrReportedPastTheirLimit) {
         "node --max-old-space-size=4096 '" + reader.string() + "' '" + target().string() +
         "' Gross | awk -F, 'NR>1{print $1, length($2), length($3)}'");
     // text and hex in their quotes; the refused values leave their fields empty
-    EXPECT_EQ(lengths, "1 8000002 33554432\n2 0 0\n");
+    EXPECT_EQ(lengths, "1 1000002 33554432\n2 0 0\n");
 }
 
 // Jet's widest table: 255 columns.
