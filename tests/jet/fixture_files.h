@@ -21,14 +21,24 @@ inline std::filesystem::path fixture(const std::string& name) {
     return fixtureDir() / name;
 }
 
-// Every Jet 4 fixture, sorted; empty when the folder is missing.
-inline std::vector<std::filesystem::path> allFixtures() {
+// Every .mdb in `dir`, sorted; empty when the folder is missing.
+inline std::vector<std::filesystem::path> mdbFilesIn(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> files;
-    if (!std::filesystem::exists(fixtureDir())) return files;
-    for (const auto& e : std::filesystem::directory_iterator(fixtureDir()))
+    if (!std::filesystem::exists(dir)) return files;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
         if (e.path().extension() == ".mdb") files.push_back(e.path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Every Jet 4 fixture, sorted; empty when the folder is missing.
+inline std::vector<std::filesystem::path> allFixtures() {
+    return mdbFilesIn(fixtureDir());
+}
+
+// Every Access 97 (Jet 3) fixture, sorted; empty when the folder is missing.
+inline std::vector<std::filesystem::path> jet3Fixtures() {
+    return mdbFilesIn(std::filesystem::path(SQLVANTOR_FIXTURES) / "jet3");
 }
 
 #define REQUIRE_FIXTURE(name)                                                             \

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 #include "jet/catalog/property_value.h"
 
@@ -25,27 +26,29 @@ void requireInside(ByteView view, size_t at, size_t length, const char* what) {
                          number(view.size()) + ")");
 }
 
-// A u16 byte length and that many bytes of UCS-2; advances `at` past it.
-std::u16string readName(ByteView view, size_t& at) {
+// A u16 byte length and that many bytes of UCS-2, or of the code page when `codec` is set;
+// advances `at` past it.
+std::u16string readName(ByteView view, size_t& at, const CodePageText* codec) {
     requireInside(view, at, L::kNameLength, "Ein Eigenschaftsname");
     const uint16_t length = view.u16(at);
-    if (length % 2 != 0)
+    if (!codec && length % 2 != 0)
         throwCorrupt(view.page(), "Eigenschaftsname mit ungerader Länge " + number(length));
     requireInside(view, at + L::kNameLength, length, "Ein Eigenschaftsname");
-    std::u16string name = decodeUcs2(view.sub(at + L::kNameLength, length).span());
+    const auto bytes = view.sub(at + L::kNameLength, length).span();
+    std::u16string name = codec ? codec->decode(bytes) : decodeUcs2(bytes);
     at += L::kNameLength + length;
     return name;
 }
 
-std::vector<std::u16string> readNameList(ByteView body) {
+std::vector<std::u16string> readNameList(ByteView body, const CodePageText* codec) {
     std::vector<std::u16string> names;
-    for (size_t at = 0; at < body.size();) names.push_back(readName(body, at));
+    for (size_t at = 0; at < body.size();) names.push_back(readName(body, at, codec));
     return names;
 }
 
 // One entry at `at`; returns its stored length, at least the entry header.
 size_t readEntry(ByteView body, size_t at, const std::vector<std::u16string>& names,
-                 Property& out) {
+                 const CodePageText* codec, Property& out) {
     requireInside(body, at, L::kEntryHeader, "Ein Eigenschaftseintrag");
     const size_t length = body.u16(at + L::kEntryLength);
     const size_t valueSize = body.u16(at + L::kEntryValueSize);
@@ -64,42 +67,41 @@ size_t readEntry(ByteView body, size_t at, const std::vector<std::u16string>& na
     out.ddlFlag = body.u8(at + L::kEntryDdlFlag);
     out.typeCode = body.u8(at + L::kEntryType);
     out.raw.assign(value.span().begin(), value.span().end());
-    out.value = decodePropertyValue(out.typeCode, value);
+    out.value = decodePropertyValue(out.typeCode, value, codec);
     return length;
 }
 
 // The block header: its length (where the entries start) and the object's name.
-size_t readBlockHeader(ByteView body, PropertyBlock& block) {
+size_t readBlockHeader(ByteView body, const CodePageText* codec, PropertyBlock& block) {
     requireInside(body, 0, L::kBlockHeader, "Der Kopf eines Eigenschaftsblocks");
     const size_t length = body.u32(L::kBlockLength);
     if (length < L::kBlockHeader)
         throwCorrupt(body.page(), "Kopf eines Eigenschaftsblocks mit Länge " + number(length));
     requireInside(body, 0, length, "Der Kopf eines Eigenschaftsblocks");
     size_t at = L::kBlockNameLength;
-    block.objectName = readName(body.sub(0, length), at);
+    block.objectName = readName(body.sub(0, length), at, codec);
     return length;
 }
 
 PropertyBlock readValueBlock(ByteView body, uint16_t chunkType,
-                             const std::vector<std::u16string>& names) {
+                             const std::vector<std::u16string>& names, const CodePageText* codec) {
     PropertyBlock block;
     block.chunkType = chunkType;
     if (body.size() == 0) return block;
-    for (size_t at = readBlockHeader(body, block); at < body.size();)
-        at += readEntry(body, at, names, block.properties.emplace_back());
+    for (size_t at = readBlockHeader(body, codec, block); at < body.size();)
+        at += readEntry(body, at, names, codec, block.properties.emplace_back());
     return block;
 }
 
-void checkMagic(ByteView blob) {
+// The blob's text codec: nullptr for "MR2" (UCS-2), the file's code page for "KKD".
+const CodePageText* codecOf(ByteView blob, uint16_t fileCodePage) {
     auto starts = [&](const std::array<uint8_t, 4>& magic) {
         return blob.size() >= magic.size() &&
                std::equal(magic.begin(), magic.end(), blob.span().begin());
     };
-    if (starts(L::kMagicJet4)) return;
-    if (starts(L::kMagicJet3))
-        throw Error(ErrorCode::UnsupportedFormat,
-                    "Eigenschaften im Format von Jet 3 (KKD) werden nicht unterstützt.");
-    throwCorrupt(blob.page(), "Eigenschaften beginnen nicht mit der Kennung MR2");
+    if (starts(L::kMagicJet4)) return nullptr;
+    if (starts(L::kMagicJet3)) return &codePageText(fileCodePage);
+    throwCorrupt(blob.page(), "Eigenschaften beginnen nicht mit der Kennung MR2 oder KKD");
 }
 
 }  // namespace
@@ -123,10 +125,11 @@ const PropertyBlock* PropertySet::column(std::u16string_view columnName) const {
     return nullptr;
 }
 
-PropertySet parsePropertyBlob(ByteView blob) {
+PropertySet parsePropertyBlob(ByteView blob, uint16_t fileCodePage) {
     PropertySet set;
     if (blob.size() == 0) return set;
-    checkMagic(blob);
+    const CodePageText* codec = codecOf(blob, fileCodePage);
+    if (codec) set.codePage = codec->number();
     bool haveNames = false;
     for (size_t at = L::kMagicJet4.size(); at < blob.size();) {
         requireInside(blob, at, L::kChunkHeader, "Ein Abschnittskopf");
@@ -139,10 +142,10 @@ PropertySet parsePropertyBlob(ByteView blob) {
         ByteView body = blob.sub(at + L::kChunkHeader, length - L::kChunkHeader);
         if (type == property_chunk::kNameList) {
             if (haveNames) throwCorrupt(blob.page(), "zweite Namensliste in den Eigenschaften");
-            set.names = readNameList(body);
+            set.names = readNameList(body, codec);
             haveNames = true;
         } else {
-            set.blocks.push_back(readValueBlock(body, type, set.names));
+            set.blocks.push_back(readValueBlock(body, type, set.names, codec));
         }
         at += length;
     }

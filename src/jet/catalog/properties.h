@@ -10,6 +10,8 @@
 //     object itself), then entries of:
 //     u16 entry length (itself included) | u8 DDL flag | u8 Jet type code | u16 index into the
 //     name list | u16 value size | value.
+// Jet 3 stores the same layout behind "KKD\0", with names and text values in the file's code
+// page (a name's length counts its bytes).
 #pragma once
 
 #include <array>
@@ -69,6 +71,8 @@ struct PropertyBlock {
 };
 
 struct PropertySet {
+    // 0: an "MR2" blob with UCS-2 text; else a "KKD" blob with text in this code page.
+    uint16_t codePage = 0;
     std::vector<std::u16string> names;  // the name list, in stored order
     std::vector<PropertyBlock> blocks;  // in stored order
 
@@ -80,8 +84,8 @@ struct PropertySet {
 
 // Parses a whole LvProp value. An empty blob has no properties. Every length is checked
 // against the bytes at hand: a truncated or malformed blob throws Error (DatabaseCorrupt,
-// naming blob.page()). Jet 3's "KKD\0" blobs (text in the code page, not UCS-2) are refused
-// with UnsupportedFormat.
-PropertySet parsePropertyBlob(ByteView blob);
+// naming blob.page()). A "KKD\0" blob decodes its text in `fileCodePage` (Format::codePage);
+// a code page this engine does not know throws UnsupportedFormat.
+PropertySet parsePropertyBlob(ByteView blob, uint16_t fileCodePage);
 
 }  // namespace jet

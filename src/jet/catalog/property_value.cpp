@@ -127,7 +127,7 @@ std::optional<size_t> fixedWidthOf(ColumnType type) {
 
 }  // namespace
 
-Value decodePropertyValue(uint8_t typeCode, ByteView bytes) {
+Value decodePropertyValue(uint8_t typeCode, ByteView bytes, const CodePageText* codec) {
     const auto type = static_cast<ColumnType>(typeCode);
     switch (type) {
         case ColumnType::Boolean:
@@ -140,7 +140,7 @@ Value decodePropertyValue(uint8_t typeCode, ByteView bytes) {
             return integerValue<int32_t>(bytes, width::kLong);
         case ColumnType::Text:
         case ColumnType::Memo:
-            return decodeStoredText(bytes.span());
+            return codec ? codec->decode(bytes.span()) : decodeStoredText(bytes.span());
         default:
             break;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "jet/base/bytes.h"
+#include "jet/base/code_page_text.h"
 #include "jet/base/value.h"
 
 namespace jet {
@@ -16,10 +17,10 @@ namespace jet {
 //   Currency, Single, Double, DateTime, GUID (first three groups little-endian): exact width.
 //   Decimal: the row form, sign byte and 128-bit magnitude, with scale 0 (properties carry
 //     no scale).
-//   Text and Memo: stored text (UCS-2 or compressed).
+//   Text and Memo: stored text (UCS-2 or compressed), or code-page bytes when `codec` is set.
 //   Binary and OLE: the bytes.
 // Anything else, an unknown type code or a size that does not fit, comes back as Bytes
 // holding the bytes, so nothing is lost.
-Value decodePropertyValue(uint8_t typeCode, ByteView bytes);
+Value decodePropertyValue(uint8_t typeCode, ByteView bytes, const CodePageText* codec = nullptr);
 
 }  // namespace jet

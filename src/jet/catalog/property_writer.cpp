@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/guid_text.h"
 #include "jet/base/text.h"
 #include "jet/catalog/property_value.h"
@@ -28,9 +29,23 @@ void putLe(std::vector<uint8_t>& out, uint64_t v, int width) {
     for (int i = 0; i < width; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-void putName(std::vector<uint8_t>& out, std::u16string_view name) {
-    putLe(out, fit16(name.size() * 2), 2);
-    for (char16_t c : name) putLe(out, c, 2);
+// Text in the blob's form: UCS-2, or the code page of a "KKD" blob (`codec` set).
+std::vector<uint8_t> storedText(std::u16string_view text, const CodePageText* codec) {
+    std::vector<uint8_t> out;
+    if (!codec) {
+        for (char16_t c : text) putLe(out, c, 2);
+        return out;
+    }
+    if (auto bad = codec->encode(text, out))
+        throw Error(ErrorCode::ConversionFailed, "Eigenschaft „" + toUtf8(text) + "“: " +
+                                                     unencodableDescription(*bad, codec->number()));
+    return out;
+}
+
+void putName(std::vector<uint8_t>& out, std::u16string_view name, const CodePageText* codec) {
+    const std::vector<uint8_t> bytes = storedText(name, codec);
+    putLe(out, fit16(bytes.size()), 2);
+    out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
 // Reserves a chunk header; finishChunk fills in the length once the body is written.
@@ -58,23 +73,34 @@ size_t nameIndex(std::vector<std::u16string>& names, const std::u16string& name)
     return names.size() - 1;
 }
 
-void putEntry(std::vector<uint8_t>& out, const Property& p, size_t index) {
-    putLe(out, fit16(L::kEntryHeader + p.raw.size()), 2);
+// A "KKD" blob stores text values in its code page; `raw` may hold them as UCS-2 (a property
+// made by makeProperty), so they are written from the decoded value.
+void putEntry(std::vector<uint8_t>& out, const Property& p, size_t index,
+              const CodePageText* codec) {
+    const auto* text = std::get_if<std::u16string>(&p.value);
+    const bool recode = codec && text && (p.typeCode == T::kText || p.typeCode == T::kMemo);
+    const std::vector<uint8_t> recoded = recode ? storedText(*text, codec) : std::vector<uint8_t>{};
+    const std::vector<uint8_t>& value = recode ? recoded : p.raw;
+    putLe(out, fit16(L::kEntryHeader + value.size()), 2);
     out.push_back(p.ddlFlag);
     out.push_back(p.typeCode);
     putLe(out, fit16(index), 2);
-    putLe(out, fit16(p.raw.size()), 2);
-    out.insert(out.end(), p.raw.begin(), p.raw.end());
+    putLe(out, fit16(value.size()), 2);
+    out.insert(out.end(), value.begin(), value.end());
 }
 
-void putBlock(std::vector<uint8_t>& out, const PropertyBlock& b,
-              std::vector<std::u16string>& names) {
+void putBlock(std::vector<uint8_t>& out, const PropertyBlock& b, std::vector<std::u16string>& names,
+              const CodePageText* codec) {
     const size_t start = beginChunk(out, b.chunkType);
     // The parser reads an empty body as a nameless block without entries; keep it empty.
     if (!b.objectName.empty() || !b.properties.empty()) {
-        putLe(out, L::kBlockHeader + b.objectName.size() * 2, 4);
-        putName(out, b.objectName);
-        for (const Property& p : b.properties) putEntry(out, p, nameIndex(names, p.name));
+        const size_t header = out.size();
+        putLe(out, 0, 4);
+        putName(out, b.objectName, codec);
+        const size_t headerLength = out.size() - header;
+        for (int i = 0; i < 4; ++i)
+            out[header + static_cast<size_t>(i)] = static_cast<uint8_t>(headerLength >> (8 * i));
+        for (const Property& p : b.properties) putEntry(out, p, nameIndex(names, p.name), codec);
     }
     finishChunk(out, start);
 }
@@ -204,13 +230,15 @@ constexpr WellKnown kWellKnown[] = {
 }  // namespace
 
 std::vector<uint8_t> writePropertyBlob(const PropertySet& set) {
+    const CodePageText* codec = set.codePage ? &codePageText(set.codePage) : nullptr;
     // Names first into a copy: entries may add names, and the list precedes the blocks.
     std::vector<std::u16string> names = set.names;
     std::vector<uint8_t> blocks;
-    for (const PropertyBlock& b : set.blocks) putBlock(blocks, b, names);
-    std::vector<uint8_t> out(L::kMagicJet4.begin(), L::kMagicJet4.end());
+    for (const PropertyBlock& b : set.blocks) putBlock(blocks, b, names, codec);
+    const auto& magic = codec ? L::kMagicJet3 : L::kMagicJet4;
+    std::vector<uint8_t> out(magic.begin(), magic.end());
     const size_t start = beginChunk(out, property_chunk::kNameList);
-    for (const auto& n : names) putName(out, n);
+    for (const auto& n : names) putName(out, n, codec);
     finishChunk(out, start);
     out.insert(out.end(), blocks.begin(), blocks.end());
     return out;

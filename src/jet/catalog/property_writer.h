@@ -30,10 +30,11 @@ inline constexpr uint8_t kMemo = 12;
 inline constexpr uint8_t kGuid = 15;
 }  // namespace property_type
 
-// The whole blob: "MR2\0", the name list, then every block in order with its entries' `raw`
-// bytes. A set that came from parsePropertyBlob comes out byte for byte as it was read.
-// Names used by entries but missing from `set.names` are appended to the list.
-// REQUIRES: every length fits its u16/u32 field (throws Error otherwise).
+// The whole blob: "MR2\0" ("KKD\0" when set.codePage is set), the name list, then every block
+// in order with its entries' `raw` bytes (in a KKD blob, text values encoded from `value`). A set
+// that came from parsePropertyBlob comes out byte for byte as it was read. Names used by entries
+// but missing from `set.names` are appended to the list. REQUIRES: every length fits its u16/u32
+// field, every text the code page (throws Error otherwise).
 std::vector<uint8_t> writePropertyBlob(const PropertySet& set);
 
 // A property whose `raw` is `value` encoded as Access stores type `typeCode` (true as 01,

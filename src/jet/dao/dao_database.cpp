@@ -15,7 +15,7 @@ std::shared_ptr<const std::vector<TableDef>> readTableDefs(jet::Database& db, Da
         if (!entry.isTable()) continue;
         ByteView blob({entry.properties.data(), entry.properties.size()}, entry.location.page);
         tables->emplace_back(entry, readTableDefinition(db.file(), static_cast<uint32_t>(entry.id)),
-                             parsePropertyBlob(blob), owner);
+                             parsePropertyBlob(blob, db.file().format().codePage), owner);
     }
     return tables;
 }

@@ -278,11 +278,12 @@ void writeNewTableDefinition(PageFile& file, PageAllocator& allocator, TableDefi
     writeTableDefinition(file, allocator, t);
 }
 
-std::vector<uint8_t> newTablePropertyBlob(const NewTable& table) {
+std::vector<uint8_t> newTablePropertyBlob(const NewTable& table, uint16_t codePage) {
     bool any = !table.properties.empty();
     for (const NewColumn& c : table.columns) any = any || !c.properties.empty();
     if (!any) return {};
     PropertySet set;
+    set.codePage = codePage;
     objectBlock(set).properties = table.properties;
     for (const NewColumn& c : table.columns)
         if (!c.properties.empty()) columnBlock(set, c.name).properties = c.properties;
@@ -328,7 +329,7 @@ std::vector<Value> catalogRowFor(dao::Database& db, const NewTable& table) {
     setValue(row, t, u"DateUpdate", now);
     setValue(row, t, u"Owner", databaseOwner(db.storage()));
     setValue(row, t, u"Flags", int32_t{0});
-    Bytes blob = newTablePropertyBlob(table);
+    Bytes blob = newTablePropertyBlob(table, db.storage().file().format().codePage);
     if (!blob.empty()) setValue(row, t, u"LvProp", std::move(blob));
     return row;
 }

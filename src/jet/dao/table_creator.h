@@ -47,8 +47,9 @@ TableDefinition layoutTable(const NewTable& table, SortOrder sort = {}, uint8_t 
 void writeNewTableDefinition(PageFile& file, PageAllocator& allocator, TableDefinition& t);
 
 // The LvProp blob of a new table: the table's own properties, then each column's, in column
-// order; empty when there are none.
-std::vector<uint8_t> newTablePropertyBlob(const NewTable& table);
+// order; empty when there are none. Stored as Jet 3's "KKD" blob when `codePage` (the file's
+// Format::codePage) is set.
+std::vector<uint8_t> newTablePropertyBlob(const NewTable& table, uint16_t codePage);
 
 // Stores `table` as a new, empty table of `db`: its pages, its MSysObjects row (under the
 // Tables container, dated now, owned by the database's owner, with the property blob) and its

@@ -50,7 +50,7 @@ Bytes blob(const Bytes& chunks) {
 }
 
 PropertySet parse(const Bytes& b) {
-    return parsePropertyBlob(ByteView(b, kPage));
+    return parsePropertyBlob(ByteView(b, kPage), 0);
 }
 Value decode(uint8_t type, const Bytes& b) {
     return decodePropertyValue(type, ByteView(b, kPage));

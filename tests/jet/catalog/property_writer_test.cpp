@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "fixture_files.h"
@@ -13,19 +14,23 @@ namespace {
 
 namespace T = property_type;
 
-PropertySet parse(const Bytes& b) {
-    return parsePropertyBlob(ByteView(b, 0));
+PropertySet parse(const Bytes& b, uint16_t codePage = 0) {
+    return parsePropertyBlob(ByteView(b, 0), codePage);
 }
 
+// Jet 4's "MR2" blobs and Access 97's "KKD" blobs (text in the code page) alike.
 TEST(PropertyWriter, EveryFixtureBlobRoundTripsByteForByte) {
-    const auto files = testing::allFixtures();
+    auto files = testing::allFixtures();
+    const auto jet3 = testing::jet3Fixtures();
+    files.insert(files.end(), jet3.begin(), jet3.end());
     if (files.empty()) GTEST_SKIP() << "no fixtures";
     size_t blobs = 0;
     for (const auto& file : files) {
         Database db(file.string(), OpenMode::ReadOnly);
+        const uint16_t codePage = db.file().format().codePage;
         for (const CatalogEntry& e : db.catalog()) {
             if (e.properties.empty()) continue;
-            const Bytes written = writePropertyBlob(parse(e.properties));
+            const Bytes written = writePropertyBlob(parse(e.properties, codePage));
             EXPECT_EQ(written, e.properties) << file.filename() << " " << toUtf8(e.name);
             ++blobs;
         }
@@ -112,6 +117,31 @@ TEST(PropertyWriter, ReplacingKeepsOtherAndUnknownPropertiesByteForByte) {
     EXPECT_EQ(col->properties[0].typeCode, 0x42);
     EXPECT_EQ(col->properties[1].value, Value(std::u16string(u"Neu")));
     EXPECT_EQ(col->properties[2].value, Value(std::u16string(u">")));
+}
+
+// An Access 97 blob: "KKD", names and text values as code-page bytes, other values as in Jet 4.
+TEST(PropertyWriter, CodePageBlobsHoldTheirTextInTheCodePage) {
+    PropertySet set;
+    set.codePage = 1252;
+    PropertyBlock& c = columnBlock(set, u"Straße");
+    setProperty(c, makeProperty(u"Caption", Value(std::u16string(u"Größe €")), T::kMemo, false));
+    setProperty(c, makeProperty(u"Required", Value(true), T::kBoolean, true));
+    const Bytes blob = writePropertyBlob(set);
+    EXPECT_EQ(Bytes(blob.begin(), blob.begin() + 4), (Bytes{'K', 'K', 'D', 0}));
+    const Bytes caption{'G', 'r', 0xF6, 0xDF, 'e', ' ', 0x80};
+    EXPECT_NE(std::search(blob.begin(), blob.end(), caption.begin(), caption.end()), blob.end());
+
+    const PropertySet back = parse(blob, 1252);
+    EXPECT_EQ(back.codePage, 1252);
+    const PropertyBlock* col = back.column(u"Straße");
+    ASSERT_NE(col, nullptr);
+    EXPECT_EQ(col->find(u"Caption")->value, Value(std::u16string(u"Größe €")));
+    EXPECT_EQ(col->find(u"Caption")->raw, caption);
+    EXPECT_EQ(col->find(u"Required")->value, Value(true));
+    EXPECT_EQ(writePropertyBlob(back), blob);
+
+    setProperty(c, makeProperty(u"Caption", Value(std::u16string(u"Łódź")), T::kMemo, false));
+    EXPECT_THROW(writePropertyBlob(set), Error);
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST(AppendedTable, IsStoredLikeAnAccessTableAndTakesRows) {
     EXPECT_EQ(made->owner, access->owner);
     EXPECT_EQ(made->flags, 0u);
     EXPECT_EQ(permissionsOf(db, made->id), permissionsOf(db, access->id));
-    PropertySet props = parsePropertyBlob(ByteView(made->properties, 0));
+    PropertySet props = parsePropertyBlob(ByteView(made->properties, 0), 0);
     ASSERT_TRUE(props.column(u"text"));
     EXPECT_EQ(props.column(u"text")->find(u"Required")->value, Value(true));
     size_t rows = 0;

@@ -60,7 +60,7 @@ TEST(BlankDatabase, OpensCleanWithHeaderCatalogAndSystemTables) {
     for (const CatalogEntry& e : db.catalog())
         if (e.name == u"MSysDb") msysDb = &e;
     ASSERT_NE(msysDb, nullptr);
-    PropertySet props = parsePropertyBlob(ByteView(msysDb->properties, 0));
+    PropertySet props = parsePropertyBlob(ByteView(msysDb->properties, 0), 0);
     ASSERT_NE(props.object(), nullptr);
     const Property* version = props.object()->find(u"AccessVersion");
     ASSERT_NE(version, nullptr);
