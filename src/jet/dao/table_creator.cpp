@@ -329,7 +329,7 @@ std::vector<Value> catalogRowFor(dao::Database& db, const NewTable& table) {
     setValue(row, t, u"DateUpdate", now);
     setValue(row, t, u"Owner", databaseOwner(db.storage()));
     setValue(row, t, u"Flags", int32_t{0});
-    Bytes blob = newTablePropertyBlob(table, db.storage().file().format().codePage);
+    Bytes blob = newTablePropertyBlob(table, db.storage().file().format().textCodePage());
     if (!blob.empty()) setValue(row, t, u"LvProp", std::move(blob));
     return row;
 }

@@ -48,7 +48,7 @@ void writeNewTableDefinition(PageFile& file, PageAllocator& allocator, TableDefi
 
 // The LvProp blob of a new table: the table's own properties, then each column's, in column
 // order; empty when there are none. Stored as Jet 3's "KKD" blob when `codePage` (the file's
-// Format::codePage) is set.
+// Format::textCodePage()) is set.
 std::vector<uint8_t> newTablePropertyBlob(const NewTable& table, uint16_t codePage);
 
 // Stores `table` as a new, empty table of `db`: its pages, its MSysObjects row (under the

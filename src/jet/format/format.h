@@ -48,6 +48,9 @@ struct Format {
     // The file's code page for TextCodec::CodePage; the opener fills it in from page 0.
     uint16_t codePage = 0;
 
+    // The code page text is stored in; 0 when text is UCS-2 (page 0 names a code page then too).
+    uint16_t textCodePage() const { return text == TextCodec::CodePage ? codePage : 0; }
+
     // A data page's free space when it holds no row.
     uint16_t emptyDataPageSpace() const {
         return static_cast<uint16_t>(pageSize - dataPage.rowOffsets);

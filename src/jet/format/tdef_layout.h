@@ -31,6 +31,11 @@ inline constexpr size_t kContinuationHeader = 8;  // skipped on every page after
 inline constexpr size_t kPageReserve = 8;
 // A field the version does not have.
 inline constexpr size_t kAbsent = SIZE_MAX;
+// What Jet 3 writes at TdefLayout::signature of every TDEF page: "VC".
+inline constexpr uint16_t kSignatureValue = 0x4356;
+// What Access 97 writes in TdefColumnBlock::unknownWord of a column in most files (some
+// hold 0); its meaning is not known.
+inline constexpr uint16_t kColumnUnknownWordValue = 1;
 
 inline constexpr size_t kMapRefSize = 4;
 inline constexpr size_t kMapRefRow = 0;
@@ -75,6 +80,7 @@ struct TdefColumnBlock {
     size_t extFlags;
     size_t fixedOffset;
     size_t length;
+    size_t unknownWord;  // u16, kept as read
 };
 
 struct TdefRealIndexBlock {
@@ -101,7 +107,8 @@ struct TdefLogicalIndexBlock {
 };
 
 struct TdefLayout {
-    size_t freeSpaceField;  // u16 on every TDEF page; Jet 3 has "VC" there
+    size_t freeSpaceField;  // u16 on every TDEF page
+    size_t signature;       // u16 kSignatureValue on every TDEF page, where Jet 3 has no free space
     size_t magic;
     size_t rowCount;
     size_t autoNumber;
@@ -137,6 +144,7 @@ inline constexpr size_t kJet3RealIndexMap =
 
 inline constexpr TdefLayout kJet4Tdef{
     .freeSpaceField = 2,
+    .signature = tdef_detail::kAbsent,
     .magic = 12,
     .rowCount = 16,
     .autoNumber = 20,
@@ -167,7 +175,8 @@ inline constexpr TdefLayout kJet4Tdef{
                .flags = 15,
                .extFlags = 16,
                .fixedOffset = 21,
-               .length = 23},
+               .length = 23,
+               .unknownWord = tdef_detail::kAbsent},
     .realIndex = {.blockSize = 52,
                   .magic = 0,
                   .columnSlots = tdef_detail::kJet4RealIndexSlots,
@@ -189,6 +198,7 @@ inline constexpr TdefLayout kJet4Tdef{
 
 inline constexpr TdefLayout kJet3Tdef{
     .freeSpaceField = tdef_detail::kAbsent,
+    .signature = 2,
     .magic = tdef_detail::kAbsent,
     .rowCount = 12,
     .autoNumber = 16,
@@ -219,7 +229,8 @@ inline constexpr TdefLayout kJet3Tdef{
                .flags = 13,
                .extFlags = tdef_detail::kAbsent,
                .fixedOffset = 14,
-               .length = 16},
+               .length = 16,
+               .unknownWord = 7},
     .realIndex = {.blockSize = 39,
                   .magic = tdef_detail::kAbsent,
                   .columnSlots = 0,

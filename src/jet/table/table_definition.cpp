@@ -108,6 +108,7 @@ ColumnDef readColumn(const TdefColumnBlock& block, const ByteView& b, size_t at)
         if (block.sortVersion != kAbsent) c.sortVersion = b.u8(at + block.sortVersion);
     }
     if (block.codePage != kAbsent) c.codePage = b.u16(at + block.codePage);
+    if (block.unknownWord != kAbsent) c.unknownWord = b.u16(at + block.unknownWord);
     c.flags = b.u8(at + block.flags);
     if (block.extFlags != kAbsent) c.extFlags = b.u8(at + block.extFlags);
     c.fixedOffset = b.u16(at + block.fixedOffset);
@@ -215,6 +216,7 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
     // Long-value columns' own page maps, up to the closing FF FF.
     while (at + 2 <= b.size() && b.u16(at) != column_maps::kEnd) {
         uint16_t number = b.u16(at + column_maps::kColumnNumber);
+        t.longValueMapOrder.push_back(number);
         for (auto& c : t.columns) {
             if (c.number != number) continue;
             c.longValueOwnedMap = readMapRef(b, at + column_maps::kOwnedPages);

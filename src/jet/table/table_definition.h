@@ -51,9 +51,10 @@ struct ColumnDef {
     uint16_t sortLcid = 0;      // text and memo: the sort order's locale id
     uint8_t sortVersion = 0;    // text and memo: 0 = General Legacy
     uint16_t codePage = 0;      // Jet 3: the code page of its text; 0 = UCS-2 (Jet 4)
-    uint8_t precision = 0;      // decimal only
-    uint8_t scale = 0;          // decimal only
-    uint8_t flags = 0;          // column_flag
+    uint16_t unknownWord = tdef_layout::kColumnUnknownWordValue;  // Jet 3, meaning unknown
+    uint8_t precision = 0;                                        // decimal only
+    uint8_t scale = 0;                                            // decimal only
+    uint8_t flags = 0;                                            // column_flag
     uint8_t extFlags = 0;
     uint16_t fixedOffset = 0;  // position in the row's fixed area
     uint16_t length = 0;       // bytes; text: 2 per character; memo/OLE: 0
@@ -124,6 +125,9 @@ struct TableDefinition {
     std::vector<ColumnDef> columns;  // in stored (display) order
     std::vector<RealIndexDef> realIndexes;
     std::vector<LogicalIndexDef> logicalIndexes;
+    // Numbers of the columns whose long-value maps the definition holds, in stored order
+    // (Access 97 does not store them in column order); empty for a new definition.
+    std::vector<uint16_t> longValueMapOrder;
 
     const ColumnDef* columnByNumber(uint16_t number) const;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/base/code_page_text.h"
+#include "jet/base/text.h"
 #include "jet/format/page_layout.h"
 
 namespace jet {
@@ -21,14 +23,23 @@ class Buffer {
         u8(static_cast<uint8_t>(v));
         u8(static_cast<uint8_t>(v >> 8));
     }
+    // Jet 4 stores names as plain UTF-16LE, never compressed, behind a u16 byte count; Jet 3
+    // as code-page bytes behind a u8 count.
     void name(const std::u16string& text) {
-        if (format_.text != TextCodec::Ucs2Compressed)
-            throw Error(ErrorCode::NotSupported, "Namen in der Codepage " +
-                                                     std::to_string(format_.codePage) +
-                                                     " können noch nicht geschrieben werden.");
-        // Names are stored as plain UTF-16LE, never compressed.
-        u16(static_cast<uint16_t>(text.size() * 2));
-        for (char16_t c : text) u16(static_cast<uint16_t>(c));
+        if (format_.text == TextCodec::Ucs2Compressed) {
+            u16(static_cast<uint16_t>(text.size() * 2));
+            for (char16_t c : text) u16(static_cast<uint16_t>(c));
+            return;
+        }
+        std::vector<uint8_t> bytes;
+        if (auto bad = codePageText(format_.codePage).encode(text, bytes))
+            throw Error(ErrorCode::InvalidArgument,
+                        "Der Name „" + toUtf8(text) +
+                            "“ ist ungültig: " + unencodableDescription(*bad, format_.codePage));
+        if (bytes.size() > 0xFF)
+            throw Error(ErrorCode::InvalidArgument, "Der Name „" + toUtf8(text) + "“ ist zu lang.");
+        u8(static_cast<uint8_t>(bytes.size()));
+        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
     }
     // Appends `size` zero bytes and returns them, for a block filled by its offsets. The
     // pointer lasts until the next append.
@@ -79,6 +90,7 @@ void writeColumn(Buffer& b, const TdefColumnBlock& block, const ColumnDef& c) {
     putU8At(out, block.extFlags, c.extFlags);
     putU16(out + block.fixedOffset, c.fixedOffset);
     putU16(out + block.length, c.length);
+    putU16At(out, block.unknownWord, c.unknownWord);
 }
 
 void writeRealIndex(Buffer& b, const TdefRealIndexBlock& block, const RealIndexDef& r) {
@@ -151,6 +163,21 @@ void writeColumnMaps(Buffer& b, const ColumnDef& c) {
     putMapRef(out + column_maps::kFreeSpace, c.longValueFreeMap.value_or(MapRef{}));
 }
 
+// The long-value columns in the order their maps were stored, when that order still names
+// exactly them; else in column order.
+std::vector<const ColumnDef*> columnsWithMaps(const TableDefinition& t) {
+    std::vector<const ColumnDef*> inColumnOrder;
+    for (const auto& c : t.columns)
+        if (c.longValueOwnedMap) inColumnOrder.push_back(&c);
+    std::vector<const ColumnDef*> stored;
+    for (uint16_t number : t.longValueMapOrder) {
+        const ColumnDef* c = t.columnByNumber(number);
+        if (!c || !c->longValueOwnedMap) return inColumnOrder;
+        stored.push_back(c);
+    }
+    return stored.size() == inColumnOrder.size() ? stored : inColumnOrder;
+}
+
 }  // namespace
 
 std::vector<uint8_t> encodeTableDefinition(const Format& format, const TableDefinition& t) {
@@ -164,8 +191,7 @@ std::vector<uint8_t> encodeTableDefinition(const Format& format, const TableDefi
     for (const auto& r : t.realIndexes) writeRealIndex(b, layout.realIndex, r);
     for (const auto& l : t.logicalIndexes) writeLogicalIndex(b, layout.logicalIndex, l);
     for (const auto& l : t.logicalIndexes) b.name(l.name);
-    for (const auto& c : t.columns)
-        if (c.longValueOwnedMap) writeColumnMaps(b, c);
+    for (const ColumnDef* c : columnsWithMaps(t)) writeColumnMaps(b, *c);
     b.u16(column_maps::kEnd);
     std::vector<uint8_t> bytes = b.take();
     putU32(bytes.data() + kLength, static_cast<uint32_t>(bytes.size()));
@@ -189,6 +215,7 @@ std::vector<std::vector<uint8_t>> tableDefinitionPages(const Format& format,
         size_t used = header + take + kPageReserve;
         putU16At(page.data(), format.tdef.freeSpaceField,
                  static_cast<uint16_t>(used >= pageSize ? 0 : pageSize - used));
+        putU16At(page.data(), format.tdef.signature, kSignatureValue);
         putU32(page.data() + kNextPage, 0);
         pages.push_back(std::move(page));
         at += take;

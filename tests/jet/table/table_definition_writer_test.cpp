@@ -23,16 +23,19 @@ std::vector<uint32_t> definitionPages(Database& db) {
 // Logical offsets of bytes Access leaves undefined: the flag byte of each unused column slot of
 // a real index holds whatever was in memory (letters of names, seen in adox_jet4 and others).
 // The reader does not keep them; the writer writes 0 there.
-std::vector<bool> undefinedBytes(const TableDefinition& t, size_t size) {
+std::vector<bool> undefinedBytes(const Format& format, const TableDefinition& t, size_t size) {
+    const TdefLayout& layout = format.tdef;
     std::vector<bool> undefined(size, false);
-    size_t at = kJet4Tdef.blocks + t.realIndexes.size() * kJet4Tdef.realIndexCountBlock +
-                t.columns.size() * kJet4Tdef.column.blockSize;
-    for (const auto& c : t.columns) at += 2 + c.name.size() * 2;
+    size_t at = layout.blocks + t.realIndexes.size() * layout.realIndexCountBlock +
+                t.columns.size() * layout.column.blockSize;
+    // every name of the fixtures is one byte a character in the code page
+    const size_t unit = format.text == TextCodec::CodePage ? 1 : 2;
+    for (const auto& c : t.columns) at += layout.nameLengthSize + c.name.size() * unit;
     for (const auto& r : t.realIndexes) {
         for (size_t slot = r.columns.size(); slot < tdef_layout::real_index_block::kSlotCount;
              ++slot)
-            undefined[at + 4 + slot * 3 + 2] = true;
-        at += kJet4Tdef.realIndex.blockSize;
+            undefined[at + layout.realIndex.columnSlots + slot * 3 + 2] = true;
+        at += layout.realIndex.blockSize;
     }
     return undefined;
 }
@@ -42,20 +45,24 @@ std::vector<bool> undefinedBytes(const TableDefinition& t, size_t size) {
 // to writeTableDefinition, which keeps the stored ones.
 std::string differences(PageFile& file, const TableDefinition& t,
                         const std::vector<std::vector<uint8_t>>& images) {
+    const Format& format = file.format();
+    const TdefLayout& layout = format.tdef;
+    const size_t pageSize = format.pageSize;
     std::ostringstream out;
-    std::vector<bool> undefined = undefinedBytes(t, t.length);
+    std::vector<bool> undefined = undefinedBytes(format, t, t.length);
     size_t remaining = t.length;
     for (size_t i = 0; i < images.size(); ++i) {
         ByteView stored = file.page(t.pages[i]);
         size_t header = i == 0 ? 0 : tdef_layout::kContinuationHeader;
-        size_t end = std::min<size_t>(kJet4PageSize, header + remaining);
+        size_t end = std::min<size_t>(pageSize, header + remaining);
         remaining -= end - header;
         for (size_t at = 0; at < end; ++at) {
-            if (i == 0 && at >= kJet4Tdef.headerUnknownAt &&
-                at < kJet4Tdef.headerUnknownAt + kJet4Tdef.headerUnknownSize)
+            if (i == 0 && layout.headerUnknownAt != tdef_layout::kAbsent &&
+                at >= layout.headerUnknownAt &&
+                at < layout.headerUnknownAt + layout.headerUnknownSize)
                 continue;
             if (at >= tdef_layout::kNextPage && at < tdef_layout::kNextPage + 4) continue;
-            size_t logical = i == 0 ? at : i * kJet4PageSize - (i - 1) * header + at - header;
+            size_t logical = i == 0 ? at : i * pageSize - (i - 1) * header + at - header;
             if (undefined[logical]) continue;
             if (stored.u8(at) != images[i][at])
                 out << " p" << i << "@" << at << ":" << int(stored.u8(at)) << "/"
@@ -65,17 +72,21 @@ std::string differences(PageFile& file, const TableDefinition& t,
     return out.str();
 }
 
+// Jet 4 and Access 97 definitions alike.
 TEST(TableDefinitionWriter, ReencodesEveryAccessDefinitionByteForByte) {
     auto files = testing::allFixtures();
+    const auto jet3 = testing::jet3Fixtures();
+    files.insert(files.end(), jet3.begin(), jet3.end());
     if (files.empty()) GTEST_SKIP() << "no fixtures";
     size_t checked = 0;
     for (const auto& path : files) {
         Database db(path.string(), OpenMode::ReadOnly);
+        const Format& format = db.file().format();
         for (uint32_t first : definitionPages(db)) {
             TableDefinition t = readTableDefinition(db.file(), first);
-            std::vector<uint8_t> logical = encodeTableDefinition(kJet4Format, t);
+            std::vector<uint8_t> logical = encodeTableDefinition(format, t);
             ASSERT_EQ(logical.size(), t.length) << path.filename() << " page " << first;
-            auto images = tableDefinitionPages(kJet4Format, logical);
+            auto images = tableDefinitionPages(format, logical);
             ASSERT_EQ(images.size(), t.pages.size()) << path.filename() << " page " << first;
             EXPECT_EQ(differences(db.file(), t, images), "")
                 << path.filename() << " page " << first;
@@ -109,7 +120,7 @@ TEST(TableDefinitionWriter, RewritesGrowsAndShrinksTheChain) {
     // Only the unused index slots' flag bytes, undefined in Access's files, come back as 0.
     TableDefinition t0 =
         readTableDefinition(Database(path.string(), OpenMode::ReadOnly).file(), first);
-    std::vector<bool> undefined = undefinedBytes(t0, t0.length);
+    std::vector<bool> undefined = undefinedBytes(kJet4Format, t0, t0.length);
     std::vector<uint8_t> after = testing::readFile(path);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); ++i) {
