@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/object_names.h"
 #include "jet/base/text.h"
 #include "jet/catalog/catalog.h"
@@ -25,6 +26,7 @@ inline constexpr size_t kMaxIndexes = 32;
 inline constexpr uint16_t kDefaultTextLength = 100;  // 50 characters
 inline constexpr uint16_t kDefaultBinaryLength = 255;
 inline constexpr uint8_t kIndexMadeByJet4 = 0x80;  // on every index Access 2000+ makes
+inline constexpr uint16_t kJet3SortLcid = 0x0409;  // Access 97 gives every column "General"
 // Access stores 4 as the update and delete actions of an index that is no foreign key.
 inline constexpr uint8_t kNoForeignKeyAction = 4;
 
@@ -60,7 +62,31 @@ void checkColumnName(const std::u16string& name) {
         invalid("'" + toUtf8(name) + "' ist kein gültiger Feldname.");
 }
 
-std::vector<ColumnDef> layoutColumns(const std::vector<NewColumn>& columns, SortOrder sort) {
+// A name the file's code page cannot hold is refused before anything is written.
+void requireEncodableName(const Format& format, const std::u16string& name) {
+    if (format.text != TextCodec::CodePage) return;
+    if (auto bad = codePageText(format.codePage).findUnencodable(name))
+        invalid("Der Name '" + toUtf8(name) + "' lässt sich in dieser Datenbank nicht speichern: " +
+                unencodableDescription(*bad, format.codePage));
+}
+
+// Access 97 keeps no sort version and no extended flags; every column names the sort order
+// and the code page, and a text column's length counts characters.
+void toJet3Column(const Format& format, const NewColumn& n, ColumnDef& c) {
+    if (n.type == ColumnType::Decimal)
+        invalid(
+            "Das Feld '" + toUtf8(n.name) +
+            "' kann nicht angelegt werden: Access-97-Datenbanken kennen den Typ Decimal nicht.");
+    requireEncodableName(format, n.name);
+    c.sortLcid = kJet3SortLcid;
+    c.sortVersion = 0;
+    c.codePage = format.textCodePage();
+    c.extFlags = 0;
+    if (n.type == ColumnType::Text) c.length = static_cast<uint16_t>(c.length / 2);
+}
+
+std::vector<ColumnDef> layoutColumns(const std::vector<NewColumn>& columns, const Format& format,
+                                     SortOrder sort) {
     if (columns.empty()) invalid("Die Tabelle hat keine Felder.");
     if (columns.size() > kMaxColumns) invalid("Zu viele Felder definiert.");
     std::vector<ColumnDef> out;
@@ -90,6 +116,7 @@ std::vector<ColumnDef> layoutColumns(const std::vector<NewColumn>& columns, Sort
             c.sortLcid = sort.lcid;
             c.sortVersion = sort.version;
         }
+        if (format.text == TextCodec::CodePage) toJet3Column(format, n, c);
         // A fixed column's slot in the variable table is the count of variable ones before it.
         c.varIndex = layout.fixed ? varCount : varCount++;
         if (layout.fixed && n.type != ColumnType::Boolean) {
@@ -101,8 +128,8 @@ std::vector<ColumnDef> layoutColumns(const std::vector<NewColumn>& columns, Sort
     return out;
 }
 
-uint8_t realIndexFlags(const NewIndex& i) {
-    uint8_t flags = kIndexMadeByJet4;
+uint8_t realIndexFlags(const NewIndex& i, const Format& format) {
+    uint8_t flags = format.version == FormatVersion::Jet3 ? 0 : kIndexMadeByJet4;
     if (i.primaryKey || i.unique) flags |= index_flag::kUnique;
     if (i.ignoreNulls) flags |= index_flag::kIgnoreNulls;
     if (i.primaryKey || i.required) flags |= index_flag::kRequired;
@@ -134,16 +161,29 @@ bool sameIndex(const RealIndexDef& r, const std::vector<IndexColumn>& columns, u
     return true;
 }
 
-void layoutIndexes(const std::vector<NewIndex>& indexes, TableDefinition& t) {
+// The key Access sorts logical index names by: its text sort order, General 97 in Access 97.
+std::vector<uint8_t> nameSortKey(const Format& format, const std::u16string& name) {
+    std::vector<uint8_t> key;
+    std::string bytes;
+    if (format.text == TextCodec::CodePage && !codePageText(format.codePage).encode(name, bytes)) {
+        appendText97Key(key, bytes, true);
+        return key;
+    }
+    appendTextKey(key, name, true);
+    return key;
+}
+
+void layoutIndexes(const std::vector<NewIndex>& indexes, const Format& format, TableDefinition& t) {
     if (indexes.size() > kMaxIndexes) invalid("Zu viele Indizes für die Tabelle.");
     for (size_t n = 0; n < indexes.size(); ++n) {
         const NewIndex& i = indexes[n];
         checkColumnName(i.name);
+        requireEncodableName(format, i.name);
         for (const LogicalIndexDef& other : t.logicalIndexes)
             if (equalIgnoringCase(other.name, i.name))
                 invalid("Der Index '" + toUtf8(i.name) + "' ist bereits vorhanden.");
         std::vector<IndexColumn> columns = indexColumns(i, t.columns);
-        uint8_t flags = realIndexFlags(i);
+        uint8_t flags = realIndexFlags(i, format);
         auto shared =
             std::find_if(t.realIndexes.begin(), t.realIndexes.end(),
                          [&](const RealIndexDef& r) { return sameIndex(r, columns, flags); });
@@ -164,14 +204,9 @@ void layoutIndexes(const std::vector<NewIndex>& indexes, TableDefinition& t) {
         t.logicalIndexes.push_back(std::move(l));
     }
     // Access stores them in the order of its text sort ("Users2_1_idx" before "Users2CID_0").
-    auto sortKey = [](const std::u16string& name) {
-        std::vector<uint8_t> key;
-        appendTextKey(key, name, true);
-        return key;
-    };
     std::stable_sort(t.logicalIndexes.begin(), t.logicalIndexes.end(),
                      [&](const LogicalIndexDef& a, const LogicalIndexDef& b) {
-                         return sortKey(a.name) < sortKey(b.name);
+                         return nameSortKey(format, a.name) < nameSortKey(format, b.name);
                      });
 }
 
@@ -248,14 +283,15 @@ uint16_t fixedTypeLength(ColumnType type) {
     }
 }
 
-TableDefinition layoutTable(const NewTable& table, SortOrder sort, uint8_t tableType) {
+TableDefinition layoutTable(const NewTable& table, const Format& format, SortOrder sort,
+                            uint8_t tableType) {
     TableDefinition t;
     t.tableType = tableType;
-    t.columns = layoutColumns(table.columns, sort);
+    t.columns = layoutColumns(table.columns, format, sort);
     t.maxColumns = static_cast<uint16_t>(t.columns.size());
     t.varColumns = static_cast<uint16_t>(std::count_if(
         t.columns.begin(), t.columns.end(), [](const ColumnDef& c) { return !c.isFixed(); }));
-    layoutIndexes(table.indexes, t);
+    layoutIndexes(table.indexes, format, t);
     return t;
 }
 
@@ -418,12 +454,14 @@ void storeSystemRows(dao::Database& db, SystemRows& rows, int32_t id) {
 int32_t createTable(dao::Database& db, const NewTable& table) {
     checkObjectName(table.name);
     jet::Database& storage = db.storage();
+    requireEncodableName(storage.file().format(), table.name);
     for (const CatalogEntry& e : storage.catalog())
         if (e.parentId == catalog_layout::kTablesContainer && equalIgnoringCase(e.name, table.name))
             throw Error(ErrorCode::TableExists,
                         "Die Tabelle '" + toUtf8(table.name) + "' ist bereits vorhanden.");
     const DatabaseHeader& header = storage.header();
-    TableDefinition t = layoutTable(table, SortOrder{header.sortLcid, header.sortVersion});
+    TableDefinition t =
+        layoutTable(table, storage.file().format(), SortOrder{header.sortLcid, header.sortVersion});
     SystemRows rows{catalogRowFor(db, table), permissionRowsFor(db)};
     requireStorable(db, t, rows);
     writeNewTableDefinition(storage.file(), db.allocator(), t);

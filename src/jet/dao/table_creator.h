@@ -36,8 +36,11 @@ uint16_t fixedTypeLength(ColumnType type);
 // them; indexes with equal columns and flags share one real index. `tableType` is 0x4E for a
 // user table, 0x53 for a system table. Throws InvalidArgument for a table without columns, a
 // name too long, an index over a column the table lacks or over more than 10 columns, a
-// duplicate index name, more than 255 columns or 32 indexes.
-TableDefinition layoutTable(const NewTable& table, SortOrder sort = {}, uint8_t tableType = 0x4E);
+// duplicate index name, more than 255 columns or 32 indexes. In an Access 97 `format` every
+// column carries the code page and General, text lengths count characters, and a Decimal
+// column is refused (InvalidArgument).
+TableDefinition layoutTable(const NewTable& table, const Format& format, SortOrder sort = {},
+                            uint8_t tableType = 0x4E);
 
 // Gives a laid-out definition its pages and writes them: the first TDEF page (taken first, so
 // that it is the table's catalog Id), one usage-map page holding the owned-pages and

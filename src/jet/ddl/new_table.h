@@ -15,7 +15,7 @@ namespace jet {
 struct NewColumn {
     std::u16string name;
     ColumnType type = ColumnType::Text;
-    uint16_t length = 0;    // bytes as stored: Text 2 per character; Memo and OLE 0
+    uint16_t length = 0;    // bytes as Jet 4 stores them: Text 2 per character; Memo and OLE 0
     uint8_t flags = 0;      // column_flag (fixed, AutoNumber, hyperlink, ...)
     uint8_t extFlags = 0;   // column_flag::kExtCompressedUnicode for Text and Memo
     uint8_t precision = 0;  // Decimal only

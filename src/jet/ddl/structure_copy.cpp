@@ -10,7 +10,9 @@ NewColumn newColumnOf(const ColumnDef& column, std::vector<Property> properties)
     NewColumn n;
     n.name = column.name;
     n.type = column.type();
-    n.length = column.length;
+    // Access 97 counts a text column's length in characters of its code page.
+    const bool charactersCounted = column.codePage != 0 && column.type() == ColumnType::Text;
+    n.length = charactersCounted ? static_cast<uint16_t>(column.length * 2) : column.length;
     // Updatable follows on its own; fixed is kept for fixed-length text.
     n.flags = static_cast<uint8_t>(column.flags & ~column_flag::kUpdatable);
     n.extFlags = column.extFlags;

@@ -41,7 +41,7 @@ TEST(TableLayout, ColumnsAndIndexesAsAccessLaysThemOut) {
                  {u"byName", {{u"name", true}, {u"id", false}}, false, true, true, false},
                  {u"Zkey", {{u"ID", true}}, false, true, false, true},  // same as the primary key
                  {u"id", {{u"id", true}}, false, false, false, false}};
-    TableDefinition d = layoutTable(t, SortOrder{0x0409, 0});
+    TableDefinition d = layoutTable(t, kJet4Format, SortOrder{0x0409, 0});
     ASSERT_EQ(d.columns.size(), 5u);
     EXPECT_EQ(d.maxColumns, 5);
     EXPECT_EQ(d.varColumns, 2);
@@ -70,12 +70,12 @@ TEST(TableLayout, ColumnsAndIndexesAsAccessLaysThemOut) {
 
     NewTable bad = t;
     bad.indexes.push_back({u"x", {{u"missing", true}}, false, false, false, false});
-    EXPECT_EQ(errorOf([&] { layoutTable(bad); }), int(ErrorCode::InvalidArgument));
+    EXPECT_EQ(errorOf([&] { layoutTable(bad, kJet4Format); }), int(ErrorCode::InvalidArgument));
     bad = t;
     bad.columns.push_back(column(u"NAME", ColumnType::Long));
-    EXPECT_EQ(errorOf([&] { layoutTable(bad); }), int(ErrorCode::DuplicateFieldName));
+    EXPECT_EQ(errorOf([&] { layoutTable(bad, kJet4Format); }), int(ErrorCode::DuplicateFieldName));
     const NewTable empty{u"leer", {}, {}, {}};
-    EXPECT_EQ(errorOf([&] { layoutTable(empty); }), int(ErrorCode::InvalidArgument));
+    EXPECT_EQ(errorOf([&] { layoutTable(empty, kJet4Format); }), int(ErrorCode::InvalidArgument));
 }
 
 TEST(NewField, SizesAndRefusedSettingsLeaveTheFieldUsable) {
