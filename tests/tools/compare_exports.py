@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Cross-checks `jettool export` against two independent readers of the Access format.
 
-For every user table (as `mdb-tables -1` lists them) of every .mdb file in the fixture folder, three CSV
-exports are taken:
+For every user table (as `mdb-tables -1` lists them) of every .mdb and .accdb file in the fixture folder,
+three CSV exports are taken:
 
   jettool     build/jettool export FILE TABLE
   mdb-export  mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex FILE TABLE
@@ -12,8 +12,8 @@ and compared: the same columns, the same rows in the same order, and in each cel
 (from mdb-reader): text identical (and quoted alike), numbers equal as numbers, dates alike (the same
 second, give or take one), binary the same hex, NULL where the others have NULL.
 
-jettool must agree with mdb-reader in every cell, and with mdb-export in every cell except where
-mdb-export is known to print a wrong value. Those cases are counted and reported, not failed:
+jettool must agree with mdb-reader in every cell (but the ACE cases below), and with mdb-export in every
+cell except where mdb-export is known to print a wrong value. Those cases are counted and reported, not failed:
 
   empty-vs-null   mdb-export prints an empty (not NULL) text, memo or binary value as nothing, the same as
                   NULL; the others print "" (quoted, empty). The cell is then checked against mdb-reader only.
@@ -30,6 +30,15 @@ One difference of both other readers' is allowed in Access 97 (code-page) files:
                   jettool reads it as the control character of the same value, as Windows does, so that
                   it is written back unchanged; mdb-reader prints U+FFFD there, mdb-export "?". The rest
                   of the text is compared.
+
+In ACE (.accdb) files:
+
+  complex-column  an attachment, multi-value or version-history column holds the key of its values in
+                  the column's hidden table. mdb-reader reads every such column as attachments from that
+                  table (and fails on the other kinds), never giving the stored key, so its export
+                  leaves these cells empty: they are checked against mdb-export only.
+  skipped tables  two tables no independent reader can serve as reference for, listed in SKIPPED_TABLES
+                  with the reason; they are reported, not compared.
 
 Two more differences of mdb-export's are allowed everywhere: Double is printed with 16 significant digits
 (so "%.16g" renderings are compared) and a time that rounds up to midnight is printed as "24:00:00".
@@ -62,6 +71,15 @@ TOOL_TIMEOUT_SECONDS = 300
 MDB_EXPORT_BAD_DATE = "1900-01-00 00:00:00"
 MDB_EXPORT_MAX_DAYS = 1_000_000
 ACCESS_EPOCH = dt.datetime(1899, 12, 30)
+
+# (file name, table) -> why the table is not compared.
+SKIPPED_TABLES = {
+    ("calcFieldTestV2010.accdb", "Table1"): "calculated columns: ACE wraps each stored value in a "
+    "header of its own, which none of the three readers unwraps yet (mdb-export prints NULL for the "
+    "text ones, the others the wrapped bytes)",
+    ("unsupportedFieldsTestV2007.accdb", "Test"): "column types 70 and 71, made up for this file: "
+    "mdb-reader refuses the table, mdb-export prints those cells empty",
+}
 
 
 # ---- CSV as the three tools write it --------------------------------------------------------------------
@@ -306,6 +324,13 @@ def compare_table(label: str, kinds: list[tuple[str, str]], exports: dict[str, l
         for c, (name, kind) in enumerate(kinds):
             j, m, x = jet[r][c], mdb[r][c], ref[r][c]
             where = f"row {r + 1} column {name} ({kind}): jettool {j.shown()}, mdb-export {m.shown()}, mdb-reader {x.shown()}"
+            if kind == "complex":
+                result.faults["complex-column"] = result.faults.get("complex-column", 0) + 1
+                result.fault_examples.setdefault("complex-column", where)
+                if not same_value(j, m, "long"):
+                    diff_count["mdb-export"] = diff_count.get("mdb-export", 0) + 1
+                    first_diff.setdefault("mdb-export", where)
+                continue
             if not same_value(j, x, kind):
                 if undefined_byte_difference(j, x, "\ufffd"):
                     result.faults["undefined-byte"] = result.faults.get("undefined-byte", 0) + 1
@@ -405,12 +430,13 @@ def main(argv: list[str]) -> int:
     parser.add_argument("--jettool", default=str(REPO_ROOT / "build" / "jettool"))
     parser.add_argument("--fixtures", default=str(REPO_ROOT.parent / "shared" / "fixtures" / "jet4"))
     parser.add_argument("--node", default="node")
-    parser.add_argument("files", nargs="*", help="only these .mdb files (default: every one in --fixtures)")
+    parser.add_argument("files", nargs="*", help="only these files (default: every .mdb and .accdb in --fixtures)")
     args = parser.parse_args(argv)
 
-    files = [Path(f) for f in args.files] or sorted(Path(args.fixtures).glob("*.mdb"))
+    folder = Path(args.fixtures)
+    files = [Path(f) for f in args.files] or sorted([*folder.glob("*.mdb"), *folder.glob("*.accdb")])
     if not files:
-        print(f"compare_exports: SKIP: no .mdb fixtures in {args.fixtures}")
+        print(f"compare_exports: SKIP: no .mdb or .accdb fixtures in {args.fixtures}")
         return SKIP
     missing = find_missing_tools(args.jettool, args.node)
     if missing:
@@ -419,6 +445,7 @@ def main(argv: list[str]) -> int:
         return 1
 
     results: list[TableResult] = []
+    skipped = 0
     for path in files:
         try:
             tables = [t for t in run(["mdb-tables", "-1", str(path)]).split("\n") if t]
@@ -426,6 +453,11 @@ def main(argv: list[str]) -> int:
             results.append(TableResult(path.name, problems=[str(error)]))
             continue
         for table in tables:
+            reason = SKIPPED_TABLES.get((path.name, table))
+            if reason:
+                skipped += 1
+                print(f"skip {path.name} {table}: {reason}")
+                continue
             result = compare_file_table(args.jettool, args.node, path, table)
             results.append(result)
             status = "ok  " if result.ok else "FAIL"
@@ -433,14 +465,15 @@ def main(argv: list[str]) -> int:
             for problem in result.problems[:MAX_PROBLEMS_SHOWN]:
                 print(f"       {problem}")
             for fault, count in sorted(result.faults.items()):
-                print(f"       known mdb-export fault {fault}: {count} cell(s), checked against mdb-reader only; "
+                checked = "mdb-export" if fault == "complex-column" else "mdb-reader"
+                print(f"       known fault {fault}: {count} cell(s), checked against {checked} only; "
                       f"first at {result.fault_examples[fault]}")
 
     failed = [r for r in results if not r.ok]
     faults = sum(sum(r.faults.values()) for r in results)
     print(f"compare_exports: {len(results)} tables in {len(files)} files: "
-          f"{len(results) - len(failed)} agree, {len(failed)} differ; "
-          f"{faults} cell(s) where mdb-export is known to be wrong")
+          f"{len(results) - len(failed)} agree, {len(failed)} differ, {skipped} skipped; "
+          f"{faults} cell(s) where a reader is known to be wrong")
     return 1 if failed else 0
 
 

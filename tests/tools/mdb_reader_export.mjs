@@ -12,6 +12,9 @@
 //   DateTime   in double quotes, "YYYY-MM-DD HH:MM:SS" rounded to the second
 //   binary/OLE in double quotes, upper-case hex of the bytes
 //   GUID       in double quotes, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (upper case)
+//   complex    (ACE attachment, multi-value, version history) empty: mdb-reader reads every such
+//              column as attachments from the hidden table and fails on the others, and never
+//              gives the stored value, the key into that table (compare_exports.py skips them)
 //
 // Where mdb-export is known to print a wrong value, this script prints the right one instead, so that
 // it can serve as the reference there (tests/tools/compare_exports.py explains each case):
@@ -159,6 +162,8 @@ function formatValue(value, column) {
       return quote(Buffer.from(value).toString("hex").toUpperCase());
     case "repid":
       return quote("{" + String(value).toUpperCase() + "}");
+    case "complex":
+      return "";
     default:
       throw new Error(`column ${column.name}: type ${column.type} is not exported`);
   }
@@ -193,7 +198,8 @@ function main(argv) {
     return;
   }
   const lines = [columns.map((c) => c.name).join(",")];
-  for (const row of table.getData()) {
+  const readable = columns.filter((c) => c.type !== "complex").map((c) => c.name);
+  for (const row of table.getData({ columns: readable })) {
     lines.push(columns.map((c) => formatValue(row[c.name], c)).join(","));
   }
   process.stdout.write(lines.join("\n") + "\n");

@@ -400,6 +400,8 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
             return guidFor(assigned);
         case ColumnType::Decimal:
             return decimalFor(column, assigned, locale);
+        case ColumnType::Complex:  // an AutoNumber of ACE's own, refused above
+            break;
     }
     throwUnknownType(fieldName(column, rules));
 }

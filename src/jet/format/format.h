@@ -16,14 +16,24 @@
 
 namespace jet {
 
-// Page 0's version byte.
-enum class FormatVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
+// Page 0's version byte. The ACE versions (.accdb) keep Jet 4's page layouts; they are named
+// after the engine: 12 = Access 2007, 14 = 2010, 15 = 2013, 16 = 2016, 17 = 2019 and later.
+enum class FormatVersion : uint8_t {
+    Jet3 = 0,
+    Jet4 = 1,
+    Ace12 = 2,
+    Ace14 = 3,
+    Ace15 = 4,
+    Ace16 = 5,
+    Ace17 = 6
+};
 
 // How text is stored: UCS-2 with the optional FF FE compression, or the file's code page.
 enum class TextCodec : uint8_t { Ucs2Compressed, CodePage };
 
-// The rules text index keys follow, by the sort order the file was made with.
-enum class SortKeyRules : uint8_t { GeneralLegacy, General97 };
+// The rules text index keys follow, by the sort order the file was made with: General Legacy
+// (Jet 4, ACE 12), General 97 (Jet 3), General (ACE 14 and later).
+enum class SortKeyRules : uint8_t { GeneralLegacy, General97, General2010 };
 
 struct FormatLimits {
     uint32_t maxPages;     // the file-size limit, in pages
@@ -45,6 +55,9 @@ struct Format {
     TextCodec text;
     SortKeyRules sortKeys;
     FormatLimits limits;
+    // Decimal index keys follow Access's old rule, which orders negative values wrongly in
+    // descending indexes; ACE keys them correctly.
+    bool legacyDecimalKeys = true;
     // The file's code page for TextCodec::CodePage; the opener fills it in from page 0.
     uint16_t codePage = 0;
 
@@ -55,6 +68,7 @@ struct Format {
     uint16_t emptyDataPageSpace() const {
         return static_cast<uint16_t>(pageSize - dataPage.rowOffsets);
     }
+    bool isAce() const { return version >= FormatVersion::Ace12; }
     // Pages one bitmap page of a reference usage map covers.
     uint32_t pagesPerBitmapPage() const {
         return static_cast<uint32_t>((pageSize - usage_map_layout::kBitmapPageHeader) * 8);
@@ -97,11 +111,41 @@ inline constexpr Format kJet3Format{
     {0x40000000u / kJet3PageSize, 64, 255, false},
 };
 
+// An ACE format: Jet 4's pages under another version byte, with ACE's decimal keys.
+constexpr Format aceFormat(FormatVersion version, SortKeyRules sortKeys) {
+    Format format = kJet4Format;
+    format.version = version;
+    format.sortKeys = sortKeys;
+    format.legacyDecimalKeys = false;
+    return format;
+}
+
+// Access 2007 still made General Legacy databases; from 2010 on General is the default.
+inline constexpr Format kAce12Format = aceFormat(FormatVersion::Ace12, SortKeyRules::GeneralLegacy);
+inline constexpr Format kAce14Format = aceFormat(FormatVersion::Ace14, SortKeyRules::General2010);
+inline constexpr Format kAce15Format = aceFormat(FormatVersion::Ace15, SortKeyRules::General2010);
+inline constexpr Format kAce16Format = aceFormat(FormatVersion::Ace16, SortKeyRules::General2010);
+inline constexpr Format kAce17Format = aceFormat(FormatVersion::Ace17, SortKeyRules::General2010);
+
 // The format of a file whose page 0 carries `version`; nullptr for versions this engine does
-// not know (ACE's 2 and up among them).
+// not know.
 inline const Format* formatForVersion(uint8_t version) {
-    if (version == uint8_t(FormatVersion::Jet4)) return &kJet4Format;
-    if (version == uint8_t(FormatVersion::Jet3)) return &kJet3Format;
+    switch (static_cast<FormatVersion>(version)) {
+        case FormatVersion::Jet3:
+            return &kJet3Format;
+        case FormatVersion::Jet4:
+            return &kJet4Format;
+        case FormatVersion::Ace12:
+            return &kAce12Format;
+        case FormatVersion::Ace14:
+            return &kAce14Format;
+        case FormatVersion::Ace15:
+            return &kAce15Format;
+        case FormatVersion::Ace16:
+            return &kAce16Format;
+        case FormatVersion::Ace17:
+            return &kAce17Format;
+    }
     return nullptr;
 }
 

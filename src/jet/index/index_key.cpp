@@ -25,16 +25,18 @@ inline constexpr uint8_t kBooleanHigh = 0xFF;
 // segment with more to come says "more" instead of its length.
 inline constexpr size_t kSegmentSize = 8;
 inline constexpr uint8_t kSegmentMore = 9;
-// Legacy decimal keys: a sign byte of its own, then the 16-byte magnitude big-endian.
+// Decimal keys: a sign byte of its own, then the 16-byte magnitude big-endian.
 inline constexpr uint8_t kDecimalNegativeStored = 0x80;
 inline constexpr uint8_t kDecimalNegativeKey = 0x00;
 inline constexpr uint8_t kDecimalPositiveKey = 0xFF;
 }  // namespace key_byte
 
-// The sort order Jet 4 writes for text: LCID 1033 (English), version 0. An LCID of 0 means
-// the database default, which is the same order.
-inline constexpr uint16_t kGeneralLegacyLcid = 1033;
+// The General sort orders: LCID 1033 (English), version 0 (General Legacy, Jet 4 and ACE 12)
+// or 1 (General, ACE 14 and later). An LCID of 0 means the database default, which is the
+// same order.
+inline constexpr uint16_t kGeneralLcid = 1033;
 inline constexpr uint8_t kGeneralLegacyVersion = 0;
+inline constexpr uint8_t kGeneral2010Version = 1;
 // Jet 3's General sort order.
 inline constexpr uint16_t kGeneral97Lcid = 0x0409;
 // Bytes reserved for a key up front: numbers and short texts fit.
@@ -101,9 +103,19 @@ void appendLegacyDecimal(std::vector<uint8_t>& out, const Decimal& value, bool a
     out[start] = negative ? key_byte::kDecimalNegativeKey : key_byte::kDecimalPositiveKey;
 }
 
-bool isGeneralLegacy(const ColumnDef& column) {
-    return (column.sortLcid == kGeneralLegacyLcid || column.sortLcid == 0) &&
-           column.sortVersion == kGeneralLegacyVersion;
+// ACE's decimal rule: the sign byte is set before the inversion, so both directions sort right.
+void appendDecimal(std::vector<uint8_t>& out, const Decimal& value, bool ascending) {
+    const bool negative = value.negative && (value.high != 0 || value.low != 0);
+    const size_t start = out.size();
+    out.push_back(key_byte::kDecimalPositiveKey);
+    appendBigEndian(out, value.high, sizeof value.high);
+    appendBigEndian(out, value.low, sizeof value.low);
+    if (negative == ascending) invertFrom(out, start);
+}
+
+bool isGeneralSortOrder(const ColumnDef& column, uint8_t version) {
+    return (column.sortLcid == kGeneralLcid || column.sortLcid == 0) &&
+           column.sortVersion == version;
 }
 
 [[noreturn]] void throwNotIndexable(const ColumnDef& column, const std::string& why) {
@@ -132,13 +144,19 @@ void appendCodePageText(std::vector<uint8_t>& out, const ColumnDef& column, cons
 void appendText(std::vector<uint8_t>& out, const ColumnDef& column, const Value& value,
                 bool ascending) {
     if (column.codePage != 0) return appendCodePageText(out, column, value, ascending);
-    if (!isGeneralLegacy(column)) {
-        throwNotIndexable(column, "die Sortierreihenfolge (LCID " +
-                                      std::to_string(column.sortLcid) + ") wird nicht unterstützt");
+    auto append = appendTextKey;
+    if (!isGeneralSortOrder(column, kGeneralLegacyVersion)) {
+        if (!isGeneralSortOrder(column, kGeneral2010Version)) {
+            const std::string version =
+                column.sortVersion ? ", Version " + std::to_string(column.sortVersion) : "";
+            throwNotIndexable(column, "die Sortierreihenfolge (LCID " +
+                                          std::to_string(column.sortLcid) + version +
+                                          ") wird nicht unterstützt");
+        }
+        append = appendTextGeneralKey;
     }
-    if (auto* text = std::get_if<std::u16string>(&value))
-        return appendTextKey(out, *text, ascending);
-    appendTextKey(out, textValue(column, value), ascending);
+    if (auto* text = std::get_if<std::u16string>(&value)) return append(out, *text, ascending);
+    append(out, textValue(column, value), ascending);
 }
 
 // The value bytes after the start flag, for the types other than Boolean and text.
@@ -154,6 +172,7 @@ void appendNonNull(std::vector<uint8_t>& out, const ColumnDef& column, const Val
             return appendInteger(out, integerValue(column, value, INT16_MIN, INT16_MAX), 2,
                                  ascending);
         case ColumnType::Long:
+        case ColumnType::Complex:
             return appendInteger(out, integerValue(column, value, INT32_MIN, INT32_MAX), 4,
                                  ascending);
         case ColumnType::Currency:
@@ -175,6 +194,8 @@ void appendNonNull(std::vector<uint8_t>& out, const ColumnDef& column, const Val
             return appendSegmented(out, binaryValue(column, value), ascending);
         }
         case ColumnType::Decimal:
+            if (!column.legacyDecimalKey)
+                return appendDecimal(out, decimalValue(column, value), ascending);
             return appendLegacyDecimal(out, decimalValue(column, value), ascending);
         default:
             throwNotIndexable(column, "der Datentyp lässt sich nicht indizieren");

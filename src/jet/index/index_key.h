@@ -1,6 +1,7 @@
 // Index keys exactly as Access computes them: one piece per index column, joined. Each piece is
 // a flag byte (0x7F ascending, 0x80 descending) and the value's sort bytes, or a single byte for
-// NULL (0x00 ascending, 0xFF descending). Text follows the General Legacy sort order.
+// NULL (0x00 ascending, 0xFF descending). Text follows the column's sort order: General Legacy,
+// General or General 97.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,10 @@ void appendColumnKey(std::vector<uint8_t>& out, const ColumnDef& column, const V
 
 // Appends the General Legacy key piece of a text (flag byte included).
 void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending);
+
+// Appends the General key piece of a text (flag byte included): the sort order of Access 2010
+// and later (sort version 1).
+void appendTextGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending);
 
 // Appends the General 97 key piece of a text of a Jet 3 (Access 97) database (flag byte
 // included). `codePageBytes` is the value as stored: bytes of the database's code page (see

@@ -2,37 +2,18 @@
 
 #include <algorithm>
 
+#include "jet/index/index_text_code_runs.h"
+
 namespace jet {
 namespace {
-
-// One run of neighbouring code units that share their codes except for one value, which grows
-// by `step` per unit: the inline bytes (read big-endian) when there are any, else `special`.
-struct CodeRun {
-    char16_t first;
-    CharCodeType type;
-    uint8_t step;
-    uint8_t inlineLength;
-    uint32_t inlineValue;
-    uint8_t extraLength;
-    uint16_t extraValue;
-    uint8_t special;  // Unprintable: the code; ExtraModifier: the modifier
-    uint8_t crazyFlag;
-};
 
 using T = CharCodeType;
 #include "jet/index/index_text_codes_table.inc"
 
 static_assert(kCodeRuns.front().first == 0, "the runs must start at U+0000");
 
-const CodeRun& runOf(char16_t unit) {
-    // The last run whose first unit is not after `unit`.
-    auto next = std::upper_bound(kCodeRuns.begin(), kCodeRuns.end(), unit,
-                                 [](char16_t u, const CodeRun& run) { return u < run.first; });
-    return *(next - 1);
-}
-
 template <size_t N>
-void putBigEndian(std::array<uint8_t, N>& out, uint32_t value, uint8_t length) {
+void putBigEndian(std::array<uint8_t, N>& out, uint64_t value, uint8_t length) {
     for (uint8_t i = 0; i < length; ++i) {
         out[i] = static_cast<uint8_t>(value >> (8 * (length - 1 - i)));
     }
@@ -40,8 +21,11 @@ void putBigEndian(std::array<uint8_t, N>& out, uint32_t value, uint8_t length) {
 
 }  // namespace
 
-CharCodes tableCodes(char16_t unit) {
-    const CodeRun& run = runOf(unit);
+CharCodes codesInRuns(std::span<const CodeRun> runs, char16_t unit) {
+    // The last run whose first unit is not after `unit`.
+    auto next = std::upper_bound(runs.begin(), runs.end(), unit,
+                                 [](char16_t u, const CodeRun& run) { return u < run.first; });
+    const CodeRun& run = *(next - 1);
     const uint32_t advance = uint32_t{run.step} * (unit - run.first);
     CharCodes codes;
     codes.type = run.type;
@@ -56,6 +40,10 @@ CharCodes tableCodes(char16_t unit) {
     if (run.type == CharCodeType::ExtraModifier) codes.extraModifier = special;
     codes.crazyFlag = run.crazyFlag;
     return codes;
+}
+
+CharCodes tableCodes(char16_t unit) {
+    return codesInRuns(kCodeRuns, unit);
 }
 
 namespace {

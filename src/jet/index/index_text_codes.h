@@ -23,11 +23,11 @@ struct CharCodes {
     CharCodeType type = CharCodeType::Ignored;
     uint8_t inlineLength = 0;
     uint8_t extraLength = 0;
-    std::array<uint8_t, 4> inlineBytes{};
-    std::array<uint8_t, 2> extraBytes{};
-    uint8_t unprintableCode = 0;  // Unprintable only
-    uint8_t extraModifier = 0;    // ExtraModifier only
-    uint8_t crazyFlag = 0;        // InternationalExt only: 2 or 3
+    std::array<uint8_t, 8> inlineBytes{};  // General Legacy uses up to 4, General up to 8
+    std::array<uint8_t, 3> extraBytes{};   // General Legacy uses up to 2, General up to 3
+    uint8_t unprintableCode = 0;           // Unprintable only
+    uint8_t extraModifier = 0;             // ExtraModifier only
+    uint8_t crazyFlag = 0;                 // InternationalExt only: 2 or 3
 
     std::span<const uint8_t> inlineCodes() const { return {inlineBytes.data(), inlineLength}; }
     std::span<const uint8_t> extraCodes() const { return {extraBytes.data(), extraLength}; }

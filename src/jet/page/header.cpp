@@ -52,7 +52,6 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
 
     DatabaseHeader h;
     h.version = page0.u8(kVersion);
-    if (ace || h.version >= 2) unsupported(path, "ACE (.accdb) wird nicht unterstützt");
     const Format* format = formatForVersion(h.version);
     if (!format) unsupported(path, "unbekannte Version");
 
@@ -68,6 +67,12 @@ DatabaseHeader readHeader(ByteView page0, const std::string& path) {
     // Jet 3 keeps only the LCID: its sort orders have no versions.
     if (format->version != FormatVersion::Jet3) h.sortVersion = region.u8(at(layout.sortOrder) + 3);
     if (layout.creationDate != 0) h.creationDate = region.f64(at(layout.creationDate));
+    // ACE encrypts the whole file as soon as a database password is set.
+    if (h.encodingKey != 0 && format->isAce())
+        throw Error(ErrorCode::EncryptedDatabase,
+                    "Die Datenbank '" + path +
+                        "' ist mit einem Datenbankkennwort verschlüsselt; kennwortgeschützte "
+                        ".accdb-Dateien werden nicht unterstützt.");
     if (h.encodingKey != 0)
         throw Error(
             ErrorCode::EncryptedDatabase,

@@ -25,8 +25,9 @@ struct DatabaseHeader {
     std::array<uint8_t, header_layout::kMaxMaskedLength> unmasked{};
 };
 
-// Reads and checks page 0. Throws UnsupportedFormat for Jet 3, ACE and unknown files and
-// EncryptedDatabase for files with a database encoding key. `path` names the file in errors.
+// Reads and checks page 0. Throws UnsupportedFormat for unknown files and EncryptedDatabase
+// for files with a database encoding key (an ACE file with a password among them). `path`
+// names the file in errors.
 DatabaseHeader readHeader(ByteView page0, const std::string& path);
 
 }  // namespace jet

@@ -41,10 +41,12 @@ constexpr size_t kWriteBackBytes = size_t{8} << 20;
 // their own message.
 Format formatOnDisk(int fd) {
     using namespace header_layout;
-    static const char kSignature[] = "Standard Jet DB";
+    static const char kJet[] = "Standard Jet DB";
+    static const char kAce[] = "Standard ACE DB";
     uint8_t start[kCodePage + 2] = {};
     if (::pread(fd, start, sizeof start, 0) != ssize_t(sizeof start)) return kJet4Format;
-    if (std::memcmp(start + kEngineName, kSignature, sizeof kSignature - 1) != 0)
+    if (std::memcmp(start + kEngineName, kJet, sizeof kJet - 1) != 0 &&
+        std::memcmp(start + kEngineName, kAce, sizeof kAce - 1) != 0)
         return kJet4Format;
     const Format* known = formatForVersion(start[kVersion]);
     if (!known) return kJet4Format;

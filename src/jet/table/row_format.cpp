@@ -132,6 +132,7 @@ Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& fiel
         case ColumnType::Integer:
             return static_cast<int16_t>(b.u16(0));
         case ColumnType::Long:
+        case ColumnType::Complex:
             return b.i32(0);
         case ColumnType::Currency:
             return Currency{static_cast<int64_t>(b.u64(0))};

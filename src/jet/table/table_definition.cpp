@@ -11,7 +11,7 @@ namespace jet {
 using namespace tdef_layout;
 
 bool isKnownColumnType(uint8_t code) {
-    return (code >= 1 && code <= 12) || code == 15 || code == 16;
+    return (code >= 1 && code <= 12) || code == 15 || code == 16 || code == 18;
 }
 
 const char* columnTypeName(uint8_t code) {
@@ -44,6 +44,8 @@ const char* columnTypeName(uint8_t code) {
             return "GUID";
         case 16:
             return "Decimal";
+        case 18:
+            return "Complex";
         default:
             return "Unknown";
     }
@@ -192,8 +194,10 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t firstPage) {
         r.distinctKeys = b.u32(at + kDistinctKeysInBlock);
         at += layout.realIndexCountBlock;
     }
-    for (uint16_t i = 0; i < columnCount; ++i, at += layout.column.blockSize)
+    for (uint16_t i = 0; i < columnCount; ++i, at += layout.column.blockSize) {
         t.columns.push_back(readColumn(layout.column, b, at));
+        t.columns.back().legacyDecimalKey = format.legacyDecimalKeys;
+    }
     Cursor cursor{format, b, at};
     for (auto& c : t.columns) c.name = cursor.name();
     at = cursor.at;

@@ -28,8 +28,11 @@ enum class ColumnType : uint8_t {
     Memo = 12,
     Guid = 15,
     Decimal = 16,
+    // ACE: an attachment, multi-value or version-history column. The row holds a 4-byte key
+    // into the column's hidden table, where the values are.
+    Complex = 18,
 };
-// False for type codes this engine does not know (rare Jet types and ACE-only types).
+// False for type codes this engine does not know (rare Jet types and the other ACE types).
 bool isKnownColumnType(uint8_t code);
 const char* columnTypeName(uint8_t code);
 
@@ -62,6 +65,8 @@ struct ColumnDef {
     // Memo and OLE columns of Access-made files keep their own long-value page maps.
     std::optional<MapRef> longValueOwnedMap;
     std::optional<MapRef> longValueFreeMap;
+    // Decimal only: keyed by Jet's old rule rather than ACE's, as the file's Format says.
+    bool legacyDecimalKey = true;
 
     ColumnType type() const { return static_cast<ColumnType>(typeCode); }
     bool isFixed() const { return flags & column_flag::kFixed; }

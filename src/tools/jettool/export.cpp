@@ -1,5 +1,6 @@
 // jettool export FILE TABLE: the table as CSV with a header row. Text, memo and dates are
 // quoted with inner quotes doubled; numbers and booleans (1/0) bare; binary as hex; NULL empty.
+#include <algorithm>
 #include <ostream>
 
 #include "jet/base/text.h"
@@ -42,7 +43,11 @@ int runExport(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() != 2) return 2;
     jet::Database db(args[0], jet::OpenMode::ReadOnly);
     jet::Table table = db.openTable(jet::fromUtf8(args[1]));
-    const auto& columns = table.definition().columns;
+    // In the order the columns were made: the stored order is by name in tables the engine
+    // itself made (MSysCompactError of a converted file).
+    std::vector<jet::ColumnDef> columns = table.definition().columns;
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const auto& a, const auto& b) { return a.number < b.number; });
     for (size_t i = 0; i < columns.size(); ++i)
         out << (i ? "," : "") << jet::toUtf8(columns[i].name);
     out << "\n";

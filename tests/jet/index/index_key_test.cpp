@@ -10,6 +10,7 @@
 
 #include "jet/base/errors.h"
 #include "jet/index/index_text_codes.h"
+#include "jet/index/index_text_codes_2010.h"
 
 namespace jet {
 namespace {
@@ -138,12 +139,13 @@ TEST(IndexTextKey, SurrogatesCarryNoWeight) {
     EXPECT_EQ(tableCodes(0xDFFF).type, CharCodeType::Surrogate);
 }
 
-// The generated table against the code files it came from, when the shared folder is there.
-TEST(IndexTextCodes, MatchGeneralLegacyCodeFiles) {
+// A generated table against the code files it came from, when the shared folder is there.
+void expectTableMatchesCodeFiles(CharCodes (*codes)(char16_t), const std::string& baseFile,
+                                 const std::string& extFile) {
     const std::filesystem::path dir =
         std::filesystem::path(SQLVANTOR_FIXTURES).parent_path() / "jet-index-codes";
-    std::ifstream base(dir / "index_codes_genleg.txt");
-    std::ifstream ext(dir / "index_codes_ext_genleg.txt");
+    std::ifstream base(dir / baseFile);
+    std::ifstream ext(dir / extFile);
     if (!base || !ext) GTEST_SKIP() << "code files not found in " << dir;
 
     auto bytesOf = [](std::string field) {
@@ -167,7 +169,7 @@ TEST(IndexTextCodes, MatchGeneralLegacyCodeFiles) {
             else
                 f[n] += ch;
         }
-        const CharCodes c = tableCodes(static_cast<char16_t>(unit));
+        const CharCodes c = codes(static_cast<char16_t>(unit));
         SCOPED_TRACE(line + " at " + std::to_string(unit));
         switch (line[0]) {
             case 'S':
@@ -193,6 +195,58 @@ TEST(IndexTextCodes, MatchGeneralLegacyCodeFiles) {
                 EXPECT_EQ(c.type, CharCodeType::Ignored);
         }
     }
+}
+
+TEST(IndexTextCodes, MatchGeneralLegacyCodeFiles) {
+    expectTableMatchesCodeFiles(tableCodes, "index_codes_genleg.txt", "index_codes_ext_genleg.txt");
+}
+
+// General's codes run to 8 inline and 3 extra bytes.
+TEST(IndexTextCodes, MatchGeneralCodeFiles) {
+    expectTableMatchesCodeFiles(generalTableCodes, "index_codes_gen.txt",
+                                "index_codes_ext_gen.txt");
+}
+
+std::string generalKey(std::u16string_view text, bool ascending = true) {
+    std::vector<uint8_t> out;
+    appendTextGeneralKey(out, text, ascending);
+    return hex(out);
+}
+
+// Keys Access 2010 stored in fixedTextTestV2010 and test2V2010: two bytes a letter, case
+// ignored, the hyphen unprintable as under General Legacy.
+TEST(IndexTextGeneralKey, MatchesAccessBuiltKeys) {
+    EXPECT_EQ(generalKey(u"admin"), "7f0e020e1a0e510e320e700100");
+    EXPECT_EQ(generalKey(u"Admin User"), "7f0e020e1a0e510e320e7007020e9f0e910e210e8a0100");
+    EXPECT_EQ(generalKey(u"CORE USER"), "7f0e0a0e7c0e8a0e2107020e9f0e910e210e8a0100");
+    EXPECT_EQ(generalKey(u"Core User"), generalKey(u"CORE USER"));
+    EXPECT_EQ(generalKey(u"-1"), "7f0d19010101018007068200");
+    EXPECT_EQ(generalKey(u"Project1"), "7f0e7e0e8a0e7c0e350e210e0a0e990d190100");
+    // Not the General Legacy key.
+    EXPECT_NE(generalKey(u"admin"), textKey(u"admin"));
+}
+
+TEST(IndexTextGeneralKey, DescendingTrailingSpacesAndDispatch) {
+    EXPECT_EQ(generalKey(u"admin", false), "80f1fdf1e5f1aef1cdf18ffeff00");
+    EXPECT_EQ(generalKey(u"admin  "), generalKey(u"admin"));
+    ColumnDef general = column(ColumnType::Text);
+    general.sortVersion = 1;
+    std::vector<uint8_t> out;
+    appendColumnKey(out, general, std::u16string(u"admin"), true);
+    EXPECT_EQ(hex(out), generalKey(u"admin"));
+    general.sortVersion = 2;  // a sort version of a later Access
+    EXPECT_THROW(appendColumnKey(out, general, std::u16string(u"admin"), true), Error);
+}
+
+// A surrogate half is weighed by its code unit: two inline bytes and the extra byte 0x3F each.
+TEST(IndexTextGeneralKey, SurrogatePairsTakeComputedCodes) {
+    EXPECT_EQ(generalKey(u"\U0001F600"), "7fb03fb6fc013f3f00");  // D83D DE00
+    // The low half's code skips the low bytes 00 and 01 at each 254-unit step of its window.
+    EXPECT_EQ(hex({generalCodes(0xDC07).inlineBytes[0], generalCodes(0xDC07).inlineBytes[1]}),
+              "b4ff");
+    EXPECT_EQ(hex({generalCodes(0xDC08).inlineBytes[0], generalCodes(0xDC08).inlineBytes[1]}),
+              "b502");
+    EXPECT_LT(generalKey(u"\U0001F600"), generalKey(u"\U0001F601"));
 }
 
 TEST(IndexKeyNumbers, IntegersFlipTheSignBit) {
@@ -239,6 +293,25 @@ TEST(IndexKeyNumbers, LegacyDecimalKeepsDescendingBug) {
     // Negative zero is zero.
     EXPECT_EQ(key(ColumnType::Decimal, Decimal{true, 0, 0, 0}),
               key(ColumnType::Decimal, Decimal{}));
+}
+
+// ACE sets the sign byte before inverting: descending keys sort right, negatives last.
+TEST(IndexKeyNumbers, AceDecimalSortsBothDirections) {
+    ColumnDef ace = column(ColumnType::Decimal);
+    ace.legacyDecimalKey = false;
+    auto aceKey = [&ace](const Decimal& d, bool ascending) {
+        std::vector<uint8_t> out;
+        appendColumnKey(out, ace, d, ascending);
+        return hex(out);
+    };
+    const Decimal one{false, 0, 0, 1};
+    const Decimal minusOne{true, 0, 0, 1};
+    EXPECT_EQ(aceKey(one, true), "7fff00000000000000000000000000000001");
+    EXPECT_EQ(aceKey(minusOne, true), "7f00fffffffffffffffffffffffffffffffe");
+    EXPECT_EQ(aceKey(one, false), "8000fffffffffffffffffffffffffffffffe");
+    EXPECT_EQ(aceKey(minusOne, false), "80ff00000000000000000000000000000001");
+    EXPECT_GT(aceKey(minusOne, false), aceKey(Decimal{}, false));
+    EXPECT_EQ(aceKey(Decimal{true, 0, 0, 0}, true), aceKey(Decimal{}, true));
 }
 
 TEST(IndexKeyOther, BooleanNeverNullTrueFirst) {
