@@ -16,7 +16,7 @@ int16_t Field::Type() const {
 int32_t Field::Size() const {
     switch (column_.type()) {
         case ColumnType::Text:
-            return column_.length / 2;
+            return static_cast<int32_t>(column_.length / column_.bytesPerCharacter());
         case ColumnType::Memo:
         case ColumnType::OLE:
             return 0;

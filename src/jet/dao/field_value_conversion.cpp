@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/date_text.h"
 #include "jet/base/errors.h"
 #include "jet/base/exact_number.h"
@@ -18,7 +19,7 @@
 namespace jet {
 namespace {
 
-inline constexpr size_t kBytesPerChar = 2;  // Jet's text lengths count UTF-16 bytes
+inline constexpr size_t kBytesPerChar = 2;  // text as binary data: UTF-16LE
 // The smallest double that rounds to a float's infinity: FLT_MAX and half a unit of its last
 // place.
 inline constexpr double kSingleOverflow = 0x1.ffffffp+127;
@@ -263,12 +264,20 @@ bool isTextColumn(const ColumnDef& column) {
     return column.type() == ColumnType::Text || column.type() == ColumnType::Memo;
 }
 
+// Access 97 stores text in the file's code page: a character it lacks cannot be stored.
+void checkEncodable(const ColumnDef& column, std::u16string_view text) {
+    if (column.codePage == 0) return;
+    if (auto bad = codePageText(column.codePage).findUnencodable(text))
+        throw Error(ErrorCode::ConversionFailed, unencodableDescription(*bad, column.codePage));
+}
+
 void checkText(const ColumnDef& column, std::u16string_view text, const FieldRules& rules) {
     if (text.empty() && !rules.allowZeroLength) throwZeroLength(fieldName(column, rules));
     const size_t limitBytes = column.type() == ColumnType::Memo
                                   ? size_t{long_value_layout::kMaxWrittenLength}
                                   : size_t{column.length};
-    if (text.size() > limitBytes / kBytesPerChar) throwFieldTooSmall();
+    if (text.size() > limitBytes / column.bytesPerCharacter()) throwFieldTooSmall();
+    checkEncodable(column, text);
 }
 
 Value checkedText(const ColumnDef& column, std::u16string text, const FieldRules& rules) {

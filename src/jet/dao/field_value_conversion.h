@@ -25,7 +25,9 @@
 //                zeros); Yes/No as the locale's words ("Wahr"/"Falsch"); dates as the
 //                locale's general date (date_text.h); a GUID as {XXXXXXXX-XXXX-...}; binary
 //                data as UTF-16LE (an odd length is 3421). Longer than the field (Text: its
-//                length / 2 characters; Memo: Jet's long-value limit) is 3163; "" where the
+//                length / 2 characters, in an Access 97 file its length; Memo: Jet's
+//                long-value limit) is 3163; a character an Access 97 file's code page lacks
+//                is 3421, the description naming it and its place; "" where the
 //                field does not allow zero length is 3315.
 //   Binary, OLE  binary data; text as its UTF-16LE bytes (as DAO stores a string there); a
 //                GUID as its 16 bytes in Windows' memory order (as SQL Server casts one).

@@ -78,7 +78,7 @@ std::u16string_view fieldText(const ColumnDef& column, const Value& value) {
     auto* text = std::get_if<std::u16string>(&value);
     if (text == nullptr) throwWrongKind(column);
     // UCS-2 text takes two bytes a character, code-page text one.
-    const size_t limit = column.codePage != 0 ? column.length : column.length / 2;
+    const size_t limit = column.length / column.bytesPerCharacter();
     if (text->size() > limit) throwTooLong(column, text->size(), limit);
     return *text;
 }

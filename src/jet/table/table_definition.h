@@ -60,7 +60,7 @@ struct ColumnDef {
     uint8_t flags = 0;                                            // column_flag
     uint8_t extFlags = 0;
     uint16_t fixedOffset = 0;  // position in the row's fixed area
-    uint16_t length = 0;       // bytes; text: 2 per character; memo/OLE: 0
+    uint16_t length = 0;       // bytes; text: 2 per character (1 in a code page); memo/OLE: 0
     std::u16string name;
     // Memo and OLE columns of Access-made files keep their own long-value page maps.
     std::optional<MapRef> longValueOwnedMap;
@@ -75,6 +75,8 @@ struct ColumnDef {
     }
     bool isAutoNumber() const { return flags & (column_flag::kAutoLong | column_flag::kAutoGuid); }
     bool isCompressedUnicode() const { return extFlags & column_flag::kExtCompressedUnicode; }
+    // Bytes a character takes before compression: UTF-16, or one of the code page (Jet 3).
+    size_t bytesPerCharacter() const { return codePage != 0 ? 1 : 2; }
 };
 
 namespace index_flag {
