@@ -29,8 +29,8 @@ TransferTest::TransferTest() {
     engine::FillCrmTableList(crmTables);
 }
 
-bool TransferTest::useFixture(const std::string& name) {
-    const fs::path from = fs::path(SQLVANTOR_FIXTURES) / "jet4" / name;
+bool TransferTest::useFixture(const std::string& name, const std::string& kind) {
+    const fs::path from = fs::path(SQLVANTOR_FIXTURES) / kind / name;
     if (!fs::exists(from)) return false;
     const fs::path to = folder.path() / "ziel.mdb";
     fs::copy_file(from, to, fs::copy_options::overwrite_existing);

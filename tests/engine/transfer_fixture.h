@@ -35,9 +35,9 @@ class TransferTest : public ::testing::Test {
   protected:
     TransferTest();
 
-    // Copies the fixture to the test's folder as the run's target; false when it is missing
-    // (the caller then skips).
-    bool useFixture(const std::string& name);
+    // Copies the fixture (from `kind`: "jet4" or "jet3") to the test's folder as the run's
+    // target; false when it is missing (the caller then skips).
+    bool useFixture(const std::string& name, const std::string& kind = "jet4");
     // Makes `file` (already in the test's folder) the run's target.
     void useTarget(const std::filesystem::path& file);
     const std::filesystem::path& target() const { return target_; }
@@ -60,7 +60,8 @@ class TransferTest : public ::testing::Test {
     std::string exportTable(const std::string& table) const;
     std::vector<std::string> tableNames() const;
     // Runs the window's table "table1" and expects the server's typed Table1 (one row of every
-    // type with umlauts and the euro sign, one of NULLs) to arrive in testV2000's Table1 exactly.
+    // type with umlauts and the euro sign, one of NULLs) to arrive in testV2000's (or
+    // testV1997's) Table1 exactly.
     void expectTypedTable1Arrives();
 
     TempFolder folder;

@@ -1,5 +1,6 @@
 #include "jet/catalog/database.h"
 
+#include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 
 namespace jet {
@@ -10,11 +11,10 @@ Database::Database(const std::string& path, OpenMode mode)
         throw Error(ErrorCode::UnsupportedFormat,
                     "Nicht erkennbares Datenbankformat '" + path + "': die Datei ist zu kurz.");
     header_ = readHeader(file_->page(0), path);
-    // Refused before anything is written: Access 97 files are read, not yet changed.
-    if (file_->format().version == FormatVersion::Jet3 && mode == OpenMode::Exclusive)
-        throw Error(ErrorCode::UnsupportedFormat,
-                    "Die Access-97-Datenbank (Jet 3) '" + path +
-                        "' kann nur gelesen, noch nicht geändert werden.");
+    // Text and its index keys need the code page; an unknown one is refused before anything
+    // is written (codePageText throws).
+    if (file_->format().text == TextCodec::CodePage && mode == OpenMode::Exclusive)
+        codePageText(file_->format().codePage);
     if (file_->format().isAce() && mode == OpenMode::Exclusive)
         throw Error(ErrorCode::UnsupportedFormat,
                     "Die Access-2007+-Datenbank (.accdb) '" + path +
