@@ -41,6 +41,8 @@ def run(args: list[str]) -> str:
 def tdef(path: Path, page: int) -> dict:
     """The parts of a TDEF that a copy must reproduce."""
     data = path.read_bytes()
+    if data[0x14] == 0:
+        return tdef_jet3(data, page)
     buf = data[page * 4096:(page + 1) * 4096]
     nxt = struct.unpack_from("<I", buf, 4)[0]
     while nxt:
@@ -81,6 +83,49 @@ def tdef(path: Path, page: int) -> dict:
     indexes = sorted((name, l[23], reals[struct.unpack_from("<I", l, 8)[0]])
                      for l, name in zip(logical, lnames) if l[23] != 2)
     return {"columns": cols, "indexes": indexes, "type": buf[40]}
+
+
+def tdef_jet3(data: bytes, page: int) -> dict:
+    """tdef() for an Access 97 file: 2 KB pages, 18-byte columns, code-page names, 39-byte real
+    and 20-byte logical index blocks, no sort version and no extended flags."""
+    size = 2048
+    buf = data[page * size:(page + 1) * size]
+    nxt = struct.unpack_from("<I", buf, 4)[0]
+    while nxt:
+        buf += data[nxt * size + 8:(nxt + 1) * size]
+        nxt = struct.unpack_from("<I", data, nxt * size + 4)[0]
+    ncol, = struct.unpack_from("<H", buf, 25)
+    nlog, nreal = struct.unpack_from("<II", buf, 27)
+    at = 43 + 8 * nreal
+    raw = [buf[at + 18 * i:at + 18 * (i + 1)] for i in range(ncol)]
+    at += 18 * ncol
+    names = []
+    for _ in range(ncol):
+        n = buf[at]
+        names.append(buf[at + 1:at + 1 + n].decode("cp1252"))
+        at += 1 + n
+    cols, by_number = [], {}
+    ranks = sorted(struct.unpack_from("<H", c, 5)[0] for c in raw)
+    for c, name in zip(raw, names):
+        by_number[struct.unpack_from("<H", c, 1)[0]] = name
+        cols.append((name, c[0], c[9:13].hex(), c[13], struct.unpack_from("<H", c, 16)[0],
+                     ranks.index(struct.unpack_from("<H", c, 5)[0])))
+    reals = []
+    for i in range(nreal):
+        r = buf[at + 39 * i:at + 39 * (i + 1)]
+        slots = [(struct.unpack_from("<H", r, 3 * s)[0], r[2 + 3 * s]) for s in range(10)]
+        reals.append(([(by_number[n], f) for n, f in slots if n != 0xFFFF], r[38]))
+    at += 39 * nreal
+    logical = [buf[at + 20 * i:at + 20 * (i + 1)] for i in range(nlog)]
+    at += 20 * nlog
+    lnames = []
+    for _ in range(nlog):
+        n = buf[at]
+        lnames.append(buf[at + 1:at + 1 + n].decode("cp1252"))
+        at += 1 + n
+    indexes = sorted((name, l[19], reals[struct.unpack_from("<I", l, 4)[0]])
+                     for l, name in zip(logical, lnames) if l[19] != 2)
+    return {"columns": cols, "indexes": indexes, "type": buf[20]}
 
 
 def catalog(jettool: str, path: Path) -> dict[str, dict[str, str]]:
