@@ -78,6 +78,32 @@ TEST(TableLayout, ColumnsAndIndexesAsAccessLaysThemOut) {
     EXPECT_EQ(errorOf([&] { layoutTable(empty, kJet4Format); }), int(ErrorCode::InvalidArgument));
 }
 
+// Access 97: every column names code page and General, text counts characters, indexes lack
+// Jet 4's 0x80; a Decimal column and a name outside the code page are refused.
+TEST(TableLayout, Access97ColumnsAndRefusals) {
+    Format access97 = kJet3Format;
+    access97.codePage = 1252;
+    NewTable t{u"Tabelle", {}, {}, {}};
+    t.columns = {column(u"id", ColumnType::Long), column(u"Straße", ColumnType::Text, 80)};
+    t.indexes = {{u"PrimaryKey", {{u"id", true}}, true, false, false, false}};
+    TableDefinition d = layoutTable(t, access97, SortOrder{0x0409, 0});
+    EXPECT_EQ(d.columns[1].length, 40);
+    for (const ColumnDef& c : d.columns) {
+        EXPECT_EQ(c.codePage, 1252);
+        EXPECT_EQ(c.sortLcid, 0x0409);
+        EXPECT_EQ(c.extFlags, 0);
+    }
+    EXPECT_EQ(d.realIndexes[0].flags, 0x09);
+
+    NewTable decimal = t;
+    decimal.columns.push_back(column(u"betrag", ColumnType::Decimal));
+    EXPECT_EQ(errorOf([&] { layoutTable(decimal, access97); }), int(ErrorCode::InvalidArgument));
+    NewTable polish = t;
+    polish.columns.push_back(column(u"Łódź", ColumnType::Long));
+    EXPECT_EQ(errorOf([&] { layoutTable(polish, access97); }), int(ErrorCode::InvalidArgument));
+    EXPECT_NO_THROW(layoutTable(decimal, kJet4Format));
+}
+
 TEST(NewField, SizesAndRefusedSettingsLeaveTheFieldUsable) {
     TableDef def(u"T");
     EXPECT_EQ(def.CreateField(u"t", data_type::dbText, 0).Size(), 50);
