@@ -9,7 +9,9 @@
 // the system tables' own rows, and the permission rows of Access 97's default workgroup.
 //
 // Left out, as in the Jet 4 maker, because Access writes them itself when it first opens the
-// file: its tables MSysModules and MSysModules2 and the SummaryInfo/UserDefined documents.
+// file: its tables MSysModules and MSysModules2 and the SummaryInfo/UserDefined documents
+// (Access's containers keep the ids Access 97 gives them, after those two's). DataAccessPages is no Access 97
+// container; Access 2000 and later add it when they open the file.
 #pragma once
 
 #include <string>
