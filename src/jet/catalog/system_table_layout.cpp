@@ -1,6 +1,10 @@
 #include "jet/catalog/system_table_layout.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+
+#include "jet/format/format.h"
 
 namespace jet {
 
@@ -140,6 +144,19 @@ void placeColumns(std::vector<ColumnDef>& columns) {
     }
 }
 
+void addLogicalIndexes(const TableSpec& layout, TableDefinition& t) {
+    for (const LogicalIndexSpec& s : layout.logicalIndexes) {
+        LogicalIndexDef l;
+        l.number = s.number;
+        l.realIndex = s.realIndex;
+        l.updateAction = kNoAction;
+        l.deleteAction = kNoAction;
+        l.kind = uint8_t(s.kind);
+        l.name = s.name;
+        t.logicalIndexes.push_back(std::move(l));
+    }
+}
+
 TableDefinition build(const TableSpec& layout, uint32_t tdefPage, PageCursor& pages) {
     TableDefinition t;
     t.firstPage = tdefPage;
@@ -174,16 +191,85 @@ TableDefinition build(const TableSpec& layout, uint32_t tdefPage, PageCursor& pa
         r.flags = s.flags;
         t.realIndexes.push_back(std::move(r));
     }
-    for (const LogicalIndexSpec& s : layout.logicalIndexes) {
-        LogicalIndexDef l;
-        l.number = s.number;
-        l.realIndex = s.realIndex;
-        l.updateAction = kNoAction;
-        l.deleteAction = kNoAction;
-        l.kind = uint8_t(s.kind);
-        l.name = s.name;
-        t.logicalIndexes.push_back(std::move(l));
+    addLogicalIndexes(layout, t);
+    return t;
+}
+
+// Access 97 keeps the same columns (but one of MSysQueries), numbers and types, but in number
+// order, with text and binary lengths in characters (255), every column naming the sort order and
+// the code page, and index flags without Jet 4's bit.
+constexpr uint16_t kJet3CodePage = 1252;
+// The order Access 97 stores MSysObjects' long-value maps in.
+constexpr uint16_t kObjectsMapOrder97[] = {9, 8, 13, 16, 15, 14, 12};
+
+// Hands out map rows as Access 97 does: rows on the current holder page while it has room,
+// then on the next free page; an index's map may ask for a page of its own.
+class MapRows97 {
+  public:
+    explicit MapRows97(uint32_t firstFree) : nextPage_(firstFree) {}
+    MapRef row() {
+        if (holder_ == 0 || rows_ == kRowsPerPage) startPage();
+        return MapRef{rows_++, holder_};
     }
+    MapRef rowOnPageOfItsOwn() {
+        startPage();
+        return row();
+    }
+    void startPage() {
+        holder_ = nextPage_++;
+        rows_ = 0;
+    }
+    uint32_t page() { return nextPage_++; }
+
+  private:
+    static constexpr uint8_t kRowsPerPage =
+        static_cast<uint8_t>((kJet3Format.pageSize - kJet3Format.dataPage.rowOffsets) /
+                             (kJet3Format.usageMap.rowSize + data_page_layout::kRowOffsetSize));
+    uint32_t nextPage_;
+    uint32_t holder_ = 0;
+    uint8_t rows_ = 0;
+};
+
+// `jet4Only` names a column Access 97's table lacks (or is empty).
+TableDefinition build97(const TableSpec& layout, uint32_t tdefPage, MapRows97& pages,
+                        bool indexMapsApart, std::u16string_view jet4Only) {
+    TableDefinition t;
+    t.firstPage = tdefPage;
+    t.tableType = kSysTableType;
+    t.ownedPages = pages.row();
+    t.freeSpacePages = pages.row();
+    for (const ColumnSpec& s : layout.columns) {
+        if (s.name == jet4Only) continue;
+        ColumnDef c;
+        c.typeCode = uint8_t(s.type);
+        c.number = s.number;
+        c.sortLcid = 0x0409;
+        c.codePage = kJet3CodePage;
+        c.flags = s.flags;
+        c.length = s.type == T::Text || s.type == T::Binary ? uint16_t(s.length / 2) : s.length;
+        c.name = s.name;
+        if (!c.isFixed()) ++t.varColumns;
+        t.columns.push_back(std::move(c));
+    }
+    t.maxColumns = static_cast<uint16_t>(t.columns.size());
+    std::sort(t.columns.begin(), t.columns.end(),
+              [](const ColumnDef& a, const ColumnDef& b) { return a.number < b.number; });
+    placeColumns(t.columns);
+    for (ColumnDef& c : t.columns)
+        if (c.isLongValue()) {
+            c.longValueOwnedMap = pages.row();
+            c.longValueFreeMap = pages.row();
+            t.longValueMapOrder.push_back(c.number);
+        }
+    for (const RealIndexSpec& s : layout.realIndexes) {
+        RealIndexDef r;
+        for (uint16_t n : s.columns) r.columns.push_back({n, true});
+        r.usageMap = indexMapsApart ? pages.rowOnPageOfItsOwn() : pages.row();
+        if (indexMapsApart) r.rootPage = pages.page();
+        r.flags = static_cast<uint8_t>(s.flags & ~kIndexJet4);
+        t.realIndexes.push_back(std::move(r));
+    }
+    addLogicalIndexes(layout, t);
     return t;
 }
 
@@ -195,6 +281,25 @@ std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage) {
     const TableSpec* specs[] = {&objectsSpec(), &acesSpec(), &queriesSpec(), &relationshipsSpec()};
     for (uint32_t i = 0; i < kSystemTableCount; ++i)
         out.push_back(build(*specs[i], firstPage + i, pages));
+    return out;
+}
+
+std::vector<TableDefinition> systemTableDefinitions97() {
+    const TableSpec* specs[] = {&objectsSpec(), &acesSpec(), &queriesSpec(), &relationshipsSpec()};
+    const uint32_t first = kObjectsTdefPage97;
+    MapRows97 pages(first + kSystemTableCount);
+    std::vector<TableDefinition> out;
+    // The catalog's own maps and indexes come first, its index maps each on a page of their
+    // own; the other three tables share the next holder page and have their roots after it.
+    out.push_back(build97(*specs[0], first, pages, true, u""));
+    out[0].longValueMapOrder.assign(std::begin(kObjectsMapOrder97), std::end(kObjectsMapOrder97));
+    pages.startPage();
+    // MSysQueries' column LvExtra came with Jet 4.
+    for (uint32_t i = 1; i < kSystemTableCount; ++i)
+        out.push_back(build97(*specs[i], first + i, pages, false,
+                              specs[i] == &queriesSpec() ? u"LvExtra" : u""));
+    for (uint32_t i = 1; i < kSystemTableCount; ++i)
+        for (RealIndexDef& r : out[i].realIndexes) r.rootPage = pages.page();
     return out;
 }
 

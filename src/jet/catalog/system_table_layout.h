@@ -24,4 +24,12 @@ inline constexpr uint32_t kSystemTablePages = kSystemTableCount + 1 + kSystemTab
 // referenced as MapRef{r, holder}; rows 0..kSystemTableMapRows-1 are all used.
 std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage);
 
+// The same four tables as Access 97 lays them out in a new file, on pages 2 to 17: the TDEFs
+// on 2-5, MSysObjects' map rows on 6 and 7, its two indexes' maps on 8 and 10 with their
+// roots on 9 and 11, the other tables' map rows on 12, their roots on 13-17. Every map row
+// that a definition references is taken, each holder page's rows from 0 on without gaps.
+inline constexpr uint32_t kObjectsTdefPage97 = 2;
+inline constexpr uint32_t kSystemTablePages97 = 16;
+std::vector<TableDefinition> systemTableDefinitions97();
+
 }  // namespace jet

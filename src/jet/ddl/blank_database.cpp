@@ -1,16 +1,12 @@
 #include "jet/ddl/blank_database.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "jet/base/errors.h"
 #include "jet/catalog/catalog.h"
 #include "jet/catalog/property_writer.h"
 #include "jet/catalog/system_table_layout.h"
+#include "jet/ddl/blank_file.h"
 #include "jet/index/index_page_image.h"
 #include "jet/index/table_inserter.h"
 #include "jet/page/header_writer.h"
@@ -38,10 +34,8 @@ constexpr int16_t kTypeContainer = 3;
 
 // New files are Jet 4 files.
 const Format& kNewFileFormat = kJet4Format;
-// Rows of a new file's global usage map (page 1) and of the system tables' maps: inline maps;
-// the global map's second row, of the same size, Jet keeps all zero.
+// Rows of the system tables' maps: inline maps.
 constexpr size_t kMapRowSize = kNewFileFormat.usageMap.rowSize;
-constexpr uint32_t kGlobalMapPage = 1;
 
 // Security ids of Access's default workgroup: Jet's engine account (owner of the system
 // objects), the Admin user (owner of everything made in the file), the Users and Admins
@@ -74,21 +68,8 @@ const Bytes& sidAdmins() {
     return b;
 }
 
-struct CatalogObject {
-    int32_t id;
-    int32_t parentId;
-    const char16_t* name;
-    int16_t type;
-    int32_t flags;
-    const Bytes* owner;
-};
-
-struct Permission {
-    int32_t objectId;
-    const Bytes* sid;
-    int32_t acm;  // access mask
-    bool inheritable;
-};
+using blank::CatalogObject;
+using blank::Permission;
 
 // The objects of a new file in the order Access stores them. Access's containers carry
 // synthetic ids counting up from 0x80000000.
@@ -160,47 +141,13 @@ Bytes databaseProperties() {
     return writePropertyBlob(set);
 }
 
-// Page 1: the global usage map, every page from 2 on free.
-std::vector<uint8_t> globalMapPage() {
-    std::vector<uint8_t> page(kNewFileFormat.pageSize, 0);
-    formatDataPage(kNewFileFormat, page.data(), kGlobalMapPage);
-    AddedRow map = addRow(kNewFileFormat, page.data(), kMapRowSize);
-    std::memset(map.bytes + usage_map_layout::kInlineBitmap, 0xFF,
-                kMapRowSize - usage_map_layout::kInlineBitmap);
-    map.bytes[usage_map_layout::kInlineBitmap] = 0xFC;  // pages 0 and 1 are in use
-    addRow(kNewFileFormat, page.data(), kMapRowSize);
-    return page;
-}
-
 // Creates the file with pages 0 and 1; refuses to replace anything.
 void writeFirstPages(const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        int err = errno;
-        if (err == EEXIST)
-            throw Error(ErrorCode::DatabaseExists,
-                        "Die Datenbank '" + path + "' ist bereits vorhanden.");
-        if (err == EACCES || err == EPERM || err == EROFS)
-            throw Error(ErrorCode::FileAccessDenied, "Die Datenbank '" + path +
-                                                         "' kann nicht angelegt werden: "
-                                                         "Zugriff verweigert.");
-        throw Error(
-            ErrorCode::IoFailure,
-            "Die Datenbank '" + path + "' kann nicht angelegt werden: " + std::strerror(err) + ".");
-    }
     NewHeader header;
     header.creationDate = jetDateNow();
     // Access gives every file a different word here; the clock serves as well as anything.
     header.serial = static_cast<uint32_t>(header.creationDate * 86400.0) & 0x7FFF;
-    std::vector<uint8_t> bytes = encodeHeaderPage(header);
-    std::vector<uint8_t> map = globalMapPage();
-    bytes.insert(bytes.end(), map.begin(), map.end());
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    int err = errno;
-    ::close(fd);
-    if (written != ssize_t(bytes.size()))
-        throw Error(ErrorCode::IoFailure, "Schreiben der Datei '" + path +
-                                              "' ist fehlgeschlagen: " + std::strerror(err) + ".");
+    blank::writeFirstPages(path, kNewFileFormat, header);
 }
 
 // The system tables' pages: definitions, their map rows, empty index roots.
@@ -229,50 +176,9 @@ std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& al
     return tables;
 }
 
-// A row by column name, for the catalog tables.
-class RowValues {
-  public:
-    explicit RowValues(const TableDefinition& t) : table_(t), values_(t.maxColumns) {}
-    RowValues& set(std::u16string_view column, Value v) {
-        for (const ColumnDef& c : table_.columns)
-            if (c.name == column) values_.at(c.number) = std::move(v);
-        return *this;
-    }
-    std::span<const Value> values() const { return values_; }
-
-  private:
-    const TableDefinition& table_;
-    std::vector<Value> values_;
-};
-
 void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables) {
-    const DateTime now{jetDateNow()};
-    TableInserter objects(file, allocator, tables[0]);
-    for (const CatalogObject& o : catalogObjects()) {
-        RowValues row(tables[0]);
-        row.set(u"Id", o.id)
-            .set(u"ParentId", o.parentId)
-            .set(u"Name", std::u16string(o.name))
-            .set(u"Type", o.type)
-            .set(u"DateCreate", now)
-            .set(u"DateUpdate", now)
-            .set(u"Owner", *o.owner)
-            .set(u"Flags", o.flags);
-        if (o.id == kDatabaseObject) row.set(u"LvProp", databaseProperties());
-        objects.insert(row.values());
-    }
-    objects.writeCounts();
-
-    TableInserter aces(file, allocator, tables[1]);
-    for (const Permission& p : permissions()) {
-        RowValues row(tables[1]);
-        row.set(u"ObjectId", p.objectId)
-            .set(u"SID", *p.sid)
-            .set(u"ACM", p.acm)
-            .set(u"FInheritable", p.inheritable);
-        aces.insert(row.values());
-    }
-    aces.writeCounts();
+    blank::writeCatalog(file, allocator, tables, catalogObjects(), permissions(), kDatabaseObject,
+                        databaseProperties());
 }
 
 }  // namespace

@@ -22,9 +22,16 @@ struct HeaderLayout {
     size_t passwordLength;  // Jet 4 masks it with the creation date as well
     size_t sortOrder;       // u16 LCID, then (Jet 4) a byte and the sort version
     size_t creationDate;    // f64; 0 when the version has none
+    // Written by Access, meaning unknown: a word it varies per file, and the start of a run of
+    // words (01 in their high bytes) filling the rest of the page.
+    size_t serial;
+    size_t flagWords;
 };
 
-inline constexpr HeaderLayout kJet4Header{128, 40, 0x6E, 0x72};
-inline constexpr HeaderLayout kJet3Header{126, 20, 0x3A, 0};
+inline constexpr HeaderLayout kJet4Header{128, 40, 0x6E, 0x72, 0x6A, 0xE00};
+inline constexpr HeaderLayout kJet3Header{126, 20, 0x3A, 0, 0x56, 0x600};
+
+// Access 97 sets this byte (in the masked region) in the files it makes; Jet 4 leaves it 0.
+inline constexpr size_t kJet3Marker38 = 0x38;
 
 }  // namespace jet
