@@ -15,10 +15,6 @@ Database::Database(const std::string& path, OpenMode mode)
         throw Error(ErrorCode::UnsupportedFormat,
                     "Die Access-97-Datenbank (Jet 3) '" + path +
                         "' kann nur gelesen, noch nicht geändert werden.");
-    if (file_->format().isAce() && mode == OpenMode::Exclusive)
-        throw Error(ErrorCode::UnsupportedFormat,
-                    "Die Access-2007+-Datenbank (.accdb) '" + path +
-                        "' kann nur gelesen, noch nicht geändert werden.");
     catalog_ = readCatalog(*file_);
 }
 
