@@ -28,6 +28,11 @@ FILES = ["indexTestV2000.mdb", "indexTestV2003.mdb", "test2V2000.mdb", "testV200
 CYCLES = 200
 # (fixture, table) for the cycles; relationships are deleted first.
 CYCLE_CASES = [("testV2000.mdb", "Table1"), ("indexTestV2003.mdb", "Table1")]
+# Access 2007 and 2010 files (.accdb): catalog names keyed General Legacy in the 2007 files,
+# General in the 2010 ones.
+ACE_FILES = ["indexTestV2007.accdb", "queryTestV2010.accdb", "testV2007.accdb", "test2V2010.accdb",
+             "testIndexPropertiesV2010.accdb", "testIndexPropertiesV2007.accdb"]
+ACE_CYCLE_CASES = [("testV2007.accdb", "Table1"), ("compIndexTestV2010.accdb", "Table1")]
 
 
 def run(args: list[str]) -> subprocess.CompletedProcess:
@@ -132,9 +137,11 @@ def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("--jettool", required=True)
     parser.add_argument("--fixtures", required=True)
+    parser.add_argument("--ace", action="store_true", help="the Access 2007/2010 files")
     args = parser.parse_args()
     fixtures = Path(args.fixtures)
-    present = [name for name in FILES if (fixtures / name).exists()]
+    files, cycle_cases = (ACE_FILES, ACE_CYCLE_CASES) if args.ace else (FILES, CYCLE_CASES)
+    present = [name for name in files if (fixtures / name).exists()]
     if not present:
         print("fixtures missing", file=sys.stderr)
         return SKIP
@@ -147,7 +154,7 @@ def main() -> int:
             case = Case(args.jettool, path)
             structure_steps(case)
             failures += case.failures
-        for name, table in CYCLE_CASES:
+        for name, table in cycle_cases:
             if not (fixtures / name).exists():
                 continue
             cycle_file = Path(scratch) / ("cycles-" + name)
