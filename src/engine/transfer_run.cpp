@@ -14,6 +14,7 @@
 #include "engine/target_preparation.h"
 #include "jet/base/text.h"
 #include "jet/dao/dao_database.h"
+#include "jet/table/table_write_refusal.h"
 #include "odbc/environment.h"
 
 namespace engine {
@@ -69,6 +70,7 @@ class TransferRun {
     void walkTables();
     void processTable(size_t index);
     bool isSelected(std::u16string_view tableName) const;
+    bool refusesChanges(const jet::dao::TableDef& matched);
     void copyTable(const jet::dao::TableDef& matched, const std::string& serverName,
                    const std::u16string& tableName);
     RunOutcome tearDown();
@@ -176,11 +178,26 @@ void TransferRun::processTable(size_t index) {
     }
 }
 
+// A table whose rows the engine does not change (attachments, calculated fields) fails on its
+// own, before anything of it is emptied or copied; the run goes on with the next table.
+bool TransferRun::refusesChanges(const jet::dao::TableDef& matched) {
+    try {
+        jet::requireWritableTable(database_->storage().file().format(), matched.definition());
+        return false;
+    } catch (const jet::Error&) {
+        line(u"\t" + FailureLine(DescribeFailure(std::current_exception())), true);
+        line(u"*!*!* Bearbeitung der Tabelle abgebrochen !*!*!", true);
+        line(u"", false);
+        return true;
+    }
+}
+
 void TransferRun::copyTable(const jet::dao::TableDef& matched, const std::string& serverName,
                             const std::u16string& tableName) {
     if (run_.optionSet(ServerOption::Opt_Ora)) {
         line(u"SQL: " + tableName, true);
     }
+    if (refusesChanges(matched)) return;
     // Check_Safety as the preparation read it decides the table's target; the replacement
     // reads it again and acts only on the staging table made here.
     std::unique_ptr<jet::dao::TableDef> staging =

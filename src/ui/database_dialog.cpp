@@ -27,7 +27,7 @@ void PrepareDatabaseDialog(QFileDialog& dialog, const QString& currentPath) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);  // builds Qt's widgets now
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Access (*.mdb)"));
+    dialog.setNameFilter(QStringLiteral("Access (*.mdb *.accdb)"));
     if (!currentPath.isEmpty()) dialog.selectFile(currentPath);
     FitDetailColumns(dialog);
     // Room for the whole date column beside a long name, also with German headers.

@@ -9,7 +9,7 @@ class QFileDialog;
 namespace ui {
 
 // Sets up `dialog` (object name CommonDialog) to pick one existing Access database: title,
-// the single filter "Access (*.mdb)" and `currentPath` as the file name, untrimmed.
+// the single filter "Access (*.mdb *.accdb)" and `currentPath` as the file name, untrimmed.
 void PrepareDatabaseDialog(QFileDialog& dialog, const QString& currentPath);
 
 }  // namespace ui

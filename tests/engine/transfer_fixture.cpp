@@ -29,6 +29,25 @@ TransferTest::TransferTest() {
     engine::FillCrmTableList(crmTables);
 }
 
+namespace {
+
+// Copies `from` to `to`, writable, if it exists.
+bool copyFixture(const fs::path& from, const fs::path& to) {
+    if (!fs::exists(from)) return false;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write);
+    return true;
+}
+
+}  // namespace
+
+bool TransferTest::useAceFixture(const std::string& name) {
+    const fs::path to = folder.path() / "ziel.accdb";
+    if (!copyFixture(fs::path(SQLVANTOR_FIXTURES) / "ace" / name, to)) return false;
+    useTarget(to);
+    return true;
+}
+
 bool TransferTest::useFixture(const std::string& name, const std::string& kind) {
     const fs::path from = fs::path(SQLVANTOR_FIXTURES) / kind / name;
     if (!fs::exists(from)) return false;

@@ -38,6 +38,8 @@ class TransferTest : public ::testing::Test {
     // Copies the fixture (from `kind`: "jet4" or "jet3") to the test's folder as the run's
     // target; false when it is missing (the caller then skips).
     bool useFixture(const std::string& name, const std::string& kind = "jet4");
+    // The same for an Access 2007+ fixture, copied as "ziel.accdb".
+    bool useAceFixture(const std::string& name);
     // Makes `file` (already in the test's folder) the run's target.
     void useTarget(const std::filesystem::path& file);
     const std::filesystem::path& target() const { return target_; }

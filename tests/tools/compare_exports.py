@@ -40,6 +40,9 @@ In ACE (.accdb) files:
   skipped tables  two tables no independent reader can serve as reference for, listed in SKIPPED_TABLES
                   with the reason; they are reported, not compared.
 
+  binary-zero     mdb-export ends a binary value at its first zero byte: it prints the hex before it (nothing
+                  when the value starts with one). The cell is then checked against mdb-reader only.
+
 Two more differences of mdb-export's are allowed everywhere: Double is printed with 16 significant digits
 (so "%.16g" renderings are compared) and a time that rounds up to midnight is printed as "24:00:00".
 
@@ -254,6 +257,14 @@ def undefined_byte_difference(jettool: Cell, other: Cell, shown_as: str) -> bool
     return jettool.text.translate({ord(ch): shown_as for ch in UNDEFINED_CP1252}) == other.text
 
 
+def binary_cut_at_zero(mdb_export: Cell, reference: Cell) -> bool:
+    """Whether mdb-export's hex is the reference's up to (not including) the reference's first zero byte."""
+    if reference.is_null:
+        return False
+    data = bytes.fromhex(reference.text)
+    return b"\0" in data and bytes.fromhex(mdb_export.text) == data[: data.index(0)]
+
+
 def mdb_export_fault(mdb_export: Cell, reference: Cell, kind: str) -> Optional[str]:
     """Names the known mdb-export fault that explains its cell differing from the reference, if any."""
     if mdb_export.is_null and reference.quoted and reference.text == "":
@@ -262,6 +273,8 @@ def mdb_export_fault(mdb_export: Cell, reference: Cell, kind: str) -> Optional[s
         return "guid-hyphen"
     if kind == "datetime" and mdb_export.text == MDB_EXPORT_BAD_DATE and date_outside_mdb_export_range(reference):
         return "date-range"
+    if kind in BINARY_TYPES and binary_cut_at_zero(mdb_export, reference):
+        return "binary-zero"
     return None
 
 

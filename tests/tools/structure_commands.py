@@ -36,6 +36,11 @@ JET3_CYCLE_CASES = [("testV1997.mdb", "Table1"), ("indexTestV1997.mdb", "Table1"
 # catalog's long-value page, which takes the new table's properties each cycle, has room for
 # them about 160 times before one more page is needed.
 JET3_CYCLES = 150
+# Access 2007 and 2010 files (.accdb): catalog names keyed General Legacy in the 2007 files,
+# General in the 2010 ones.
+ACE_FILES = ["indexTestV2007.accdb", "queryTestV2010.accdb", "testV2007.accdb", "test2V2010.accdb",
+             "testIndexPropertiesV2010.accdb", "testIndexPropertiesV2007.accdb"]
+ACE_CYCLE_CASES = [("testV2007.accdb", "Table1"), ("compIndexTestV2010.accdb", "Table1")]
 
 
 def run(args: list[str]) -> subprocess.CompletedProcess:
@@ -144,6 +149,10 @@ def main() -> int:
     args = parser.parse_args()
     fixtures = Path(args.fixtures)
     files, cycle_cases = (JET3_FILES, JET3_CYCLE_CASES) if args.jet3 else (FILES, CYCLE_CASES)
+    parser.add_argument("--ace", action="store_true", help="the Access 2007/2010 files")
+    args = parser.parse_args()
+    fixtures = Path(args.fixtures)
+    files, cycle_cases = (ACE_FILES, ACE_CYCLE_CASES) if args.ace else (FILES, CYCLE_CASES)
     present = [name for name in files if (fixtures / name).exists()]
     if not present:
         print("fixtures missing", file=sys.stderr)

@@ -97,6 +97,18 @@ class CompareTableTest(unittest.TestCase):
         self.assertTrue(result.ok, result.problems)
         self.assertEqual(result.faults, {"empty-vs-null": 1, "date-range": 1})
 
+    def test_binary_cut_at_a_zero_byte(self):
+        kinds = [("id", "long"), ("data", "binary")]
+        header = [ce.Cell(name, False) for name, _ in kinds]
+
+        def compare(mdb_export_hex):
+            exports = {"jettool": [header, cells(1, "0A00FF")], "mdb-export": [header, cells(1, mdb_export_hex)],
+                       "mdb-reader": [header, cells(1, "0A00FF")]}
+            return ce.compare_table("t", kinds, exports)
+
+        self.assertEqual(compare("0A").faults, {"binary-zero": 1})
+        self.assertFalse(compare("0A00").ok)  # cut, but not where the zero byte is
+
     def test_bad_date_inside_range_is_not_excused(self):
         row = (1, "a", "1950-03-01 12:00:00")
         result = ce.compare_table("t", self.KINDS, self.exports(row, (1, "a", ce.MDB_EXPORT_BAD_DATE), row))

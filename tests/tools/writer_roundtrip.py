@@ -56,6 +56,26 @@ JET3_CASES = [
     ("queryTestV1997.mdb", "Table1", 2000),
     ("test2V1997.mdb", "MSP_PROJECTS", 400),
 ]
+# Access 2007 and 2010 files (.accdb): General Legacy text indexes in the 2007 files, General
+# (2010) ones in the 2010 files, ACE Decimal keys.
+ACE_CASES = [
+    ("testIndexPropertiesV2007.accdb", "TableIgnoreNulls1", 5000),
+    ("testIndexPropertiesV2010.accdb", "TableIgnoreNulls2", 5000),
+    ("compIndexTestV2007.accdb", "Table1", 5000),
+    ("compIndexTestV2010.accdb", "Table1", 5000),
+    ("indexTestV2007.accdb", "Table1", 3000),
+    ("bigIndexTestV2007.accdb", "Table1", 3000),
+    ("binIdxTestV2010.accdb", "Test", 3000),
+    ("indexCursorTestV2010.accdb", "test", 3000),
+    ("fixedTextTestV2010.accdb", "users", 3000),
+    ("fixedNumericTestV2010.accdb", "test", 2000),
+    ("test2V2010.accdb", "MSP_PROJECTS", 400),
+    ("testPromotionV2010.accdb", "jobDB1", 1500),
+    ("testV2007.accdb", "Table1", 3000),
+    ("delColTestV2010.accdb", "Table1", 2000),
+    ("delTestV2010.accdb", "Table", 2000),
+    ("overflowTestV2010.accdb", "Table1", 2000),
+]
 COLUMN = re.compile(r"^  Spalte (.+?): (\w+) Type=(\d+) Size=(\d+) .*?(Precision=(\d+) Scale=(\d+))?")
 PROPERTY = re.compile(r"^    (\w+) = (.*)$")
 INDEX = re.compile(r"^  Index .+? \((.*)\)(.*)$")
@@ -204,8 +224,12 @@ def main(argv: list[str]) -> int:
     parser.add_argument("--jettool", required=True)
     parser.add_argument("--fixtures", required=True)
     parser.add_argument("--jet3", action="store_true", help="the Access 97 cases")
+    parser.add_argument("--ace", action="store_true", help="the Access 2007/2010 cases")
+    parser.add_argument("--only", help="the cases of this file only")
     args = parser.parse_args(argv)
-    cases = JET3_CASES if args.jet3 else CASES
+    cases = JET3_CASES if args.jet3 else ACE_CASES if args.ace else CASES
+    if args.only:
+        cases = [c for c in cases if c[0] == args.only]
     if not Path(args.fixtures).is_dir():
         print(f"writer_roundtrip: no fixtures at {args.fixtures}; skipped")
         return SKIP

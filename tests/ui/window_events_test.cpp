@@ -122,7 +122,7 @@ class BrowseTest : public ::testing::Test {
 TEST_F(BrowseTest, CancelKeepsThePathAlsoAnEmptyOne) {
     browse([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_EQ(seenTitle, "Access-Dantenbank auswählen");
-    EXPECT_EQ(seenFilters, QStringList({"Access (*.mdb)"}));
+    EXPECT_EQ(seenFilters, QStringList({"Access (*.mdb *.accdb)"}));
     EXPECT_TRUE(text2()->text().isEmpty());
 
     text2()->setText("  /noch/nicht/da.mdb ");

@@ -15,10 +15,6 @@ Database::Database(const std::string& path, OpenMode mode)
     // is written (codePageText throws).
     if (file_->format().text == TextCodec::CodePage && mode == OpenMode::Exclusive)
         codePageText(file_->format().codePage);
-    if (file_->format().isAce() && mode == OpenMode::Exclusive)
-        throw Error(ErrorCode::UnsupportedFormat,
-                    "Die Access-2007+-Datenbank (.accdb) '" + path +
-                        "' kann nur gelesen, noch nicht geändert werden.");
     catalog_ = readCatalog(*file_);
 }
 

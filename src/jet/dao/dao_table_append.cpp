@@ -7,6 +7,7 @@
 #include "jet/dao/dao_database.h"
 #include "jet/dao/table_creator.h"
 #include "jet/ddl/structure_copy.h"
+#include "jet/table/table_write_refusal.h"
 
 namespace jet::dao {
 
@@ -179,6 +180,9 @@ Field TableDef::CreateField(std::u16string_view name, int16_t type, int32_t size
 
 void TableDef::CopyStructureFrom(const TableDef& source) {
     if (stored_) throw Error(ErrorCode::NotSupported, "Die Tabelle ist bereits gespeichert.");
+    // A copy would carry columns whose values live elsewhere, or are computed, as plain ones.
+    if (source.owner_)
+        requireWritableTable(source.owner_->storage().file().format(), source.definition());
     for (Field& field : fields_.fields_) {
         const Field* from = source.GetFields().find(field.Name());
         if (!from || from->Type() != field.Type()) continue;

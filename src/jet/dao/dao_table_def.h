@@ -62,7 +62,9 @@ class TableDef {
     Field CreateField(std::u16string_view name, int16_t type, int32_t size) const;
     // Gives this unattached definition the rest of `source`'s structure: every stored property
     // of each field of the same name, the indexes (primary key included) over fields present
-    // here, and the table's own properties, unknown ones byte for byte.
+    // here, and the table's own properties, unknown ones byte for byte. Throws NotSupported,
+    // changing nothing, for a source whose rows this engine does not change
+    // (jet/table/table_write_refusal.h).
     void CopyStructureFrom(const TableDef& source);
 
     bool isStored() const { return stored_; }

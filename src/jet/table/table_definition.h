@@ -44,6 +44,8 @@ inline constexpr uint8_t kReplication = 0x10;
 inline constexpr uint8_t kAutoGuid = 0x40;
 inline constexpr uint8_t kHyperlink = 0x80;
 inline constexpr uint8_t kExtCompressedUnicode = 0x01;  // in the extended flags
+// ACE 14 and later: a calculated column (its value stored with the result's type).
+inline constexpr uint8_t kExtCalculated = 0xC0;
 }  // namespace column_flag
 
 struct ColumnDef {

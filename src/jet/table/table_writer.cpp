@@ -9,6 +9,7 @@
 #include "jet/page/usage_map_writer.h"
 #include "jet/table/data_page_writer.h"
 #include "jet/table/long_value_rows.h"
+#include "jet/table/table_write_refusal.h"
 
 namespace jet {
 
@@ -25,6 +26,7 @@ bool hasMap(MapRef map) {
 
 TableWriter::TableWriter(PageFile& file, PageAllocator& allocator, TableDefinition& table)
     : file_(file), allocator_(allocator), table_(table), encoder_(file.format(), table) {
+    requireWritableTable(file.format(), table);
     for (const ColumnDef& c : table.columns)
         if (c.isLongValue()) longValues_.emplace_back(file, allocator, c);
 }

@@ -37,7 +37,8 @@ void requireRoomInFile(const PageFile& file, size_t pages);
 class TableWriter {
   public:
     // `table` must outlive the writer; its counts are changed through this writer only, and
-    // its columns not at all while the writer lives.
+    // its columns not at all while the writer lives. Throws Error NotSupported for a table
+    // whose rows this engine does not change (see table_write_refusal.h).
     TableWriter(PageFile& file, PageAllocator& allocator, TableDefinition& table);
 
     // Encodes and stores a row. `valuesByNumber[n]` is column number n's value, already of the

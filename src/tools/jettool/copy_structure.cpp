@@ -6,6 +6,7 @@
 
 #include "jet/base/text.h"
 #include "jet/dao/dao_database.h"
+#include "jet/table/table_write_refusal.h"
 #include "tools/jettool/command.h"
 
 namespace jettool {
@@ -32,6 +33,8 @@ int runCopyStructure(const std::vector<std::string>& args, std::ostream& out) {
     auto db = engine.OpenDatabase(args[0], true);
     jet::dao::TableDefs tables = db->GetTableDefs();
     const jet::dao::TableDef& source = tables.Item(jet::fromUtf8(args[1]));
+    // Refused before its fields are made: a complex column's type has no CreateField.
+    jet::requireWritableTable(db->storage().file().format(), source.definition());
     auto copy = db->CreateTableDef(jet::fromUtf8(args[2]));
     for (const jet::dao::Field& from : source.GetFields()) {
         jet::dao::Field field = copy->CreateField(from.Name(), from.Type(), from.Size());
