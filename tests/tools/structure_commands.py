@@ -146,13 +146,14 @@ def main() -> int:
     parser.add_argument("--jettool", required=True)
     parser.add_argument("--fixtures", required=True)
     parser.add_argument("--jet3", action="store_true", help="the Access 97 files")
-    args = parser.parse_args()
-    fixtures = Path(args.fixtures)
-    files, cycle_cases = (JET3_FILES, JET3_CYCLE_CASES) if args.jet3 else (FILES, CYCLE_CASES)
     parser.add_argument("--ace", action="store_true", help="the Access 2007/2010 files")
     args = parser.parse_args()
     fixtures = Path(args.fixtures)
-    files, cycle_cases = (ACE_FILES, ACE_CYCLE_CASES) if args.ace else (FILES, CYCLE_CASES)
+    files, cycle_cases = FILES, CYCLE_CASES
+    if args.jet3:
+        files, cycle_cases = JET3_FILES, JET3_CYCLE_CASES
+    if args.ace:
+        files, cycle_cases = ACE_FILES, ACE_CYCLE_CASES
     present = [name for name in files if (fixtures / name).exists()]
     if not present:
         print("fixtures missing", file=sys.stderr)
