@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "jet/index/index_text_codes.h"
+#include "jet/index/index_char_codes.h"
 
 namespace jet {
 
