@@ -47,6 +47,17 @@ inline std::vector<std::filesystem::path> jet3Fixtures() {
             GTEST_SKIP() << "fixture " << ::jet::testing::fixture(name) << " is missing"; \
     } while (0)
 
+// A fixture of another folder: "jet3" (Access 97) or "ace" (Access 2007 and later).
+inline std::filesystem::path fixtureOf(const std::string& kind, const std::string& name) {
+    return std::filesystem::path(SQLVANTOR_FIXTURES) / kind / name;
+}
+
+#define REQUIRE_FIXTURE_OF(kind, name)                                                            \
+    do {                                                                                          \
+        if (!std::filesystem::exists(::jet::testing::fixtureOf(kind, name)))                      \
+            GTEST_SKIP() << "fixture " << ::jet::testing::fixtureOf(kind, name) << " is missing"; \
+    } while (0)
+
 inline std::vector<uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

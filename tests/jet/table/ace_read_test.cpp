@@ -14,16 +14,6 @@
 namespace jet {
 namespace {
 
-std::filesystem::path aceFixture(const std::string& name) {
-    return std::filesystem::path(SQLVANTOR_FIXTURES) / "ace" / name;
-}
-
-#define REQUIRE_ACE_FIXTURE(name)                                            \
-    do {                                                                     \
-        if (!std::filesystem::exists(aceFixture(name)))                      \
-            GTEST_SKIP() << "fixture " << aceFixture(name) << " is missing"; \
-    } while (0)
-
 std::string describe(const std::vector<CheckFault>& faults) {
     std::string out;
     for (const auto& f : faults) out += "\n  Seite " + std::to_string(f.page) + ": " + f.message;
@@ -31,12 +21,12 @@ std::string describe(const std::vector<CheckFault>& faults) {
 }
 
 TEST(AceRead, VersionBytesChooseTheFormatAndItsSortOrder) {
-    REQUIRE_ACE_FIXTURE("testV2007.accdb");
-    Database v2007(aceFixture("testV2007.accdb").string(), OpenMode::ReadOnly);
+    REQUIRE_FIXTURE_OF("ace", "testV2007.accdb");
+    Database v2007(testing::fixtureOf("ace", "testV2007.accdb").string(), OpenMode::ReadOnly);
     EXPECT_EQ(v2007.file().format().version, FormatVersion::Ace12);
     EXPECT_EQ(v2007.file().format().sortKeys, SortKeyRules::GeneralLegacy);
     EXPECT_EQ(v2007.header().sortVersion, 0);
-    Database v2010(aceFixture("test2V2010.accdb").string(), OpenMode::ReadOnly);
+    Database v2010(testing::fixtureOf("ace", "test2V2010.accdb").string(), OpenMode::ReadOnly);
     EXPECT_EQ(v2010.file().format().version, FormatVersion::Ace14);
     EXPECT_EQ(v2010.file().format().sortKeys, SortKeyRules::General2010);
     EXPECT_EQ(v2010.header().sortLcid, 1033);
@@ -52,8 +42,9 @@ TEST(AceRead, VersionBytesChooseTheFormatAndItsSortOrder) {
 
 // An attachment or multi-value column holds the key of its values in the hidden table.
 TEST(AceRead, ComplexColumnsReadAsTheirKeys) {
-    REQUIRE_ACE_FIXTURE("complexDataTestV2010.accdb");
-    Database db(aceFixture("complexDataTestV2010.accdb").string(), OpenMode::ReadOnly);
+    REQUIRE_FIXTURE_OF("ace", "complexDataTestV2010.accdb");
+    Database db(testing::fixtureOf("ace", "complexDataTestV2010.accdb").string(),
+                OpenMode::ReadOnly);
     Table table = db.openTable(u"Table1");
     const ColumnDef* attach = nullptr;
     for (const auto& c : table.definition().columns)
@@ -70,8 +61,8 @@ TEST(AceRead, ComplexColumnsReadAsTheirKeys) {
 // The check recomputes every key from its row, General text keys included: every fixture is
 // clean but for one fault of calcFieldTestV2010 itself, and a changed General key is found.
 TEST(AceRead, EveryFixturePassesTheCheckAndAChangedGeneralKeyIsFound) {
-    REQUIRE_ACE_FIXTURE("fixedTextTestV2010.accdb");
-    for (const auto& entry : std::filesystem::directory_iterator(aceFixture(""))) {
+    REQUIRE_FIXTURE_OF("ace", "fixedTextTestV2010.accdb");
+    for (const auto& entry : std::filesystem::directory_iterator(testing::fixtureOf("ace", ""))) {
         if (entry.path().extension() != ".accdb") continue;
         Database db(entry.path().string(), OpenMode::ReadOnly);
         const auto faults = checkDatabase(db);
@@ -85,7 +76,7 @@ TEST(AceRead, EveryFixturePassesTheCheckAndAChangedGeneralKeyIsFound) {
         EXPECT_TRUE(faults.empty()) << entry.path() << describe(faults);
     }
     testing::ScratchDir dir;
-    const auto copy = dir.copy(aceFixture("fixedTextTestV2010.accdb"));
+    const auto copy = dir.copy(testing::fixtureOf("ace", "fixedTextTestV2010.accdb"));
     std::vector<uint8_t> bytes = testing::readFile(copy);
     {
         Database db(copy.string(), OpenMode::ReadOnly);
@@ -111,9 +102,9 @@ TEST(AceRead, EveryFixturePassesTheCheckAndAChangedGeneralKeyIsFound) {
 
 // A password set in Access 2007 or later encrypts the file: refused with its own message.
 TEST(AceRead, PasswordProtectedFilesAreRefused) {
-    REQUIRE_ACE_FIXTURE("testV2007.accdb");
+    REQUIRE_FIXTURE_OF("ace", "testV2007.accdb");
     testing::ScratchDir dir;
-    const auto copy = dir.copy(aceFixture("testV2007.accdb"));
+    const auto copy = dir.copy(testing::fixtureOf("ace", "testV2007.accdb"));
     std::vector<uint8_t> bytes = testing::readFile(copy);
     bytes.at(header_layout::kEncodingKey) ^= 0x5A;  // masked on disk: any change makes it non-zero
     testing::writeFile(copy, bytes);

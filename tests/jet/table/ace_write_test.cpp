@@ -17,16 +17,6 @@
 namespace jet {
 namespace {
 
-std::filesystem::path aceFixture(const std::string& name) {
-    return std::filesystem::path(SQLVANTOR_FIXTURES) / "ace" / name;
-}
-
-#define REQUIRE_ACE_FIXTURE(name)                                            \
-    do {                                                                     \
-        if (!std::filesystem::exists(aceFixture(name)))                      \
-            GTEST_SKIP() << "fixture " << aceFixture(name) << " is missing"; \
-    } while (0)
-
 std::string faultsOf(const std::filesystem::path& path) {
     Database db(path.string(), OpenMode::ReadOnly);
     std::string out;
@@ -56,7 +46,7 @@ std::u16string textFor(int n) {
 // recomputes every key in the column's own sort order and finds them in order.
 void refillUniqueTextTable(const std::string& fixture) {
     testing::ScratchDir dir;
-    const auto path = dir.copy(aceFixture(fixture));
+    const auto path = dir.copy(testing::fixtureOf("ace", fixture));
     {
         dao::DBEngine engine;
         auto db = engine.OpenDatabase(path.string(), true);
@@ -81,8 +71,8 @@ void refillUniqueTextTable(const std::string& fixture) {
 }
 
 TEST(AceWrite, RowsKeepGeneralAndGeneralLegacyIndexesExact) {
-    REQUIRE_ACE_FIXTURE("testIndexPropertiesV2010.accdb");
-    REQUIRE_ACE_FIXTURE("testIndexPropertiesV2007.accdb");
+    REQUIRE_FIXTURE_OF("ace", "testIndexPropertiesV2010.accdb");
+    REQUIRE_FIXTURE_OF("ace", "testIndexPropertiesV2007.accdb");
     refillUniqueTextTable("testIndexPropertiesV2010.accdb");  // General (sort version 1)
     refillUniqueTextTable("testIndexPropertiesV2007.accdb");  // General Legacy
 }
@@ -93,9 +83,9 @@ TEST(AceWrite, ComplexAndCalculatedColumnsRefuseEveryChange) {
     for (auto [fixture, column] : {std::pair{"complexDataTestV2010.accdb", "Anlagen"},
                                    std::pair{"complexDataTestV2007.accdb", "Anlagen"},
                                    std::pair{"calcFieldTestV2010.accdb", "berechnetes Feld"}}) {
-        if (!std::filesystem::exists(aceFixture(fixture))) GTEST_SKIP() << fixture;
+        if (!std::filesystem::exists(testing::fixtureOf("ace", fixture))) GTEST_SKIP() << fixture;
         testing::ScratchDir dir;
-        const auto path = dir.copy(aceFixture(fixture));
+        const auto path = dir.copy(testing::fixtureOf("ace", fixture));
         const std::vector<uint8_t> before = testing::readFile(path);
         {
             dao::DBEngine engine;

@@ -18,16 +18,6 @@
 namespace jet {
 namespace {
 
-std::filesystem::path jet3Fixture(const std::string& name) {
-    return std::filesystem::path(SQLVANTOR_FIXTURES) / "jet3" / name;
-}
-
-#define REQUIRE_JET3_FIXTURE(name)                                            \
-    do {                                                                      \
-        if (!std::filesystem::exists(jet3Fixture(name)))                      \
-            GTEST_SKIP() << "fixture " << jet3Fixture(name) << " is missing"; \
-    } while (0)
-
 // A row whose variable fields pass two 256-byte boundaries: ten columns, a 300-byte fixed
 // area, variable values of 200, 100, 0 and 5 bytes. Its trailer is the one Access's rule
 // gives: eod 5e, offsets 59 59 f5 2d (last first), jumps 02 00, count 04, mask 00 00.
@@ -78,8 +68,8 @@ TEST(Jet3Rows, JumpTableLiftsOffsetsPastEach256) {
 }
 
 TEST(Jet3Rows, FixedTypesAndCodePageTextDecode) {
-    REQUIRE_JET3_FIXTURE("testV1997.mdb");
-    Database db(jet3Fixture("testV1997.mdb").string(), OpenMode::ReadOnly);
+    REQUIRE_FIXTURE_OF("jet3", "testV1997.mdb");
+    Database db(testing::fixtureOf("jet3", "testV1997.mdb").string(), OpenMode::ReadOnly);
     EXPECT_EQ(db.file().format().version, FormatVersion::Jet3);
     EXPECT_EQ(db.header().codePage, 1252);
     Table table = db.openTable(u"Table1");
@@ -107,14 +97,14 @@ TEST(Jet3Rows, FixedTypesAndCodePageTextDecode) {
 // The check walks every index and recomputes each entry from its row, text keys by General 97:
 // every Access 97 fixture comes through clean, and a key byte changed is found.
 TEST(Jet3Rows, EveryFixturePassesTheCheckAndAChangedKeyIsFound) {
-    REQUIRE_JET3_FIXTURE("testIndexCodesV1997.mdb");
-    for (const auto& entry : std::filesystem::directory_iterator(jet3Fixture(""))) {
+    REQUIRE_FIXTURE_OF("jet3", "testIndexCodesV1997.mdb");
+    for (const auto& entry : std::filesystem::directory_iterator(testing::fixtureOf("jet3", ""))) {
         if (entry.path().extension() != ".mdb") continue;
         Database db(entry.path().string(), OpenMode::ReadOnly);
         EXPECT_TRUE(checkDatabase(db).empty()) << entry.path();
     }
     testing::ScratchDir dir;
-    const auto copy = dir.copy(jet3Fixture("testIndexCodesV1997.mdb"));
+    const auto copy = dir.copy(testing::fixtureOf("jet3", "testIndexCodesV1997.mdb"));
     std::vector<uint8_t> bytes = testing::readFile(copy);
     {
         Database db(copy.string(), OpenMode::ReadOnly);
@@ -137,9 +127,9 @@ TEST(Jet3Rows, EveryFixturePassesTheCheckAndAChangedKeyIsFound) {
 // Access) and whether a long value that fits one LVAL row is stored as one row or as a chain of
 // one (the descriptor's kind bits); long values keep the row pointers Access gave them.
 TEST(Jet3Rows, EveryStoredRowEncodesBackByteForByte) {
-    REQUIRE_JET3_FIXTURE("testV1997.mdb");
+    REQUIRE_FIXTURE_OF("jet3", "testV1997.mdb");
     size_t rows = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(jet3Fixture(""))) {
+    for (const auto& entry : std::filesystem::directory_iterator(testing::fixtureOf("jet3", ""))) {
         if (entry.path().extension() != ".mdb") continue;
         Database db(entry.path().string(), OpenMode::ReadOnly);
         for (const CatalogEntry& object : db.catalog()) {
@@ -179,8 +169,8 @@ TEST(Jet3Rows, EveryStoredRowEncodesBackByteForByte) {
 // Text goes into an Access 97 row as code-page bytes; a character the code page lacks is
 // refused with its place named, and the encoder then holds no row.
 TEST(Jet3Rows, TextOutsideTheCodePageIsRefused) {
-    REQUIRE_JET3_FIXTURE("testV1997.mdb");
-    Database db(jet3Fixture("testV1997.mdb").string(), OpenMode::ReadOnly);
+    REQUIRE_FIXTURE_OF("jet3", "testV1997.mdb");
+    Database db(testing::fixtureOf("jet3", "testV1997.mdb").string(), OpenMode::ReadOnly);
     Table table = db.openTable(u"Table1");
     const TableDefinition& definition = table.definition();
     uint16_t a = 0;
@@ -209,9 +199,9 @@ TEST(Jet3Rows, TextOutsideTheCodePageIsRefused) {
 // (Jet 4 counts bytes), one more is 3163, a character cp1252 lacks is 3421 naming it, and the
 // rows that went in read back.
 TEST(Jet3Rows, FieldsTakeWhatTheCodePageHolds) {
-    REQUIRE_JET3_FIXTURE("testV1997.mdb");
+    REQUIRE_FIXTURE_OF("jet3", "testV1997.mdb");
     testing::ScratchDir dir;
-    const auto copy = dir.copy(jet3Fixture("testV1997.mdb"));
+    const auto copy = dir.copy(testing::fixtureOf("jet3", "testV1997.mdb"));
     auto errorOf = [](const std::function<void()>& action) {
         try {
             action();
@@ -250,9 +240,9 @@ TEST(Jet3Rows, FieldsTakeWhatTheCodePageHolds) {
 
 // A code page without a codec is refused before any byte changes.
 TEST(Jet3Rows, UnknownCodePageIsRefusedBeforeWriting) {
-    REQUIRE_JET3_FIXTURE("testV1997.mdb");
+    REQUIRE_FIXTURE_OF("jet3", "testV1997.mdb");
     testing::ScratchDir dir;
-    const auto copy = dir.copy(jet3Fixture("testV1997.mdb"));
+    const auto copy = dir.copy(testing::fixtureOf("jet3", "testV1997.mdb"));
     std::vector<uint8_t> bytes = testing::readFile(copy);
     // The field is masked: flipping the stored bits flips the value, 1252 becomes 1250.
     bytes[header_layout::kCodePage] ^= uint8_t(1252 ^ 1250);
