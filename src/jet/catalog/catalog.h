@@ -14,9 +14,14 @@ namespace jet {
 
 namespace catalog_layout {
 inline constexpr uint32_t kCatalogPage = 2;
+inline constexpr int32_t kContainersParent = 0x0F000000;
 inline constexpr int32_t kTablesContainer = 0x0F000001;
+inline constexpr int32_t kDatabasesContainer = 0x0F000002;
 inline constexpr int32_t kRelationshipsContainer = 0x0F000003;
+inline constexpr int32_t kDatabaseObject = 0x10000000;  // MSysDb
 inline constexpr int16_t kTypeTable = 1;
+inline constexpr int16_t kTypeDatabase = 2;
+inline constexpr int16_t kTypeContainer = 3;
 inline constexpr int16_t kTypeRelationship = 8;
 inline constexpr uint32_t kSystemFlag = 0x80000000;
 inline constexpr uint32_t kAltSystemFlag = 0x00000002;

@@ -328,14 +328,13 @@ std::vector<uint8_t> newTablePropertyBlob(const NewTable& table, uint16_t codePa
 
 namespace {
 
-inline constexpr int32_t kDatabaseObjectId = 0x10000000;
 // The access mask of an inheritable permission that names the object's creator rather than
 // a user or group; Access hands it on to no new table.
 inline constexpr int32_t kCreatorPermission = 0x000F00FE;
 
 Bytes databaseOwner(const jet::Database& storage) {
     for (const CatalogEntry& e : storage.catalog())
-        if (e.id == kDatabaseObjectId && !e.owner.empty()) return e.owner;
+        if (e.id == catalog_layout::kDatabaseObject && !e.owner.empty()) return e.owner;
     return Bytes{0xA6, 0x33};  // Access's Admin user
 }
 

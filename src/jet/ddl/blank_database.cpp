@@ -22,15 +22,15 @@ namespace jet {
 namespace {
 
 // Catalog ids Jet gives its containers and the database object.
-constexpr int32_t kContainersParent = 0x0F000000;
-using catalog_layout::kTablesContainer;
-constexpr int32_t kDatabasesContainer = 0x0F000002;
+using catalog_layout::kContainersParent;
+using catalog_layout::kDatabaseObject;
+using catalog_layout::kDatabasesContainer;
 using catalog_layout::kRelationshipsContainer;
-constexpr int32_t kDatabaseObject = 0x10000000;
+using catalog_layout::kTablesContainer;
 constexpr int32_t kSystemObject = int32_t(0x80000000u);
-constexpr int16_t kTypeTable = 1;
-constexpr int16_t kTypeDatabase = 2;
-constexpr int16_t kTypeContainer = 3;
+using catalog_layout::kTypeContainer;
+using catalog_layout::kTypeDatabase;
+using catalog_layout::kTypeTable;
 
 // New files are Jet 4 files.
 const Format& kNewFileFormat = kJet4Format;

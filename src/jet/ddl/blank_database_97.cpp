@@ -25,17 +25,17 @@ constexpr uint16_t kCodePage = 1252;
 // Catalog ids Jet gives its containers and the database object; Access's own objects carry
 // synthetic ids from 0x80000000 on, the first two going to its SummaryInfo and UserDefined
 // documents.
-constexpr int32_t kContainersParent = 0x0F000000;
-using catalog_layout::kTablesContainer;
-constexpr int32_t kDatabasesContainer = 0x0F000002;
+using catalog_layout::kContainersParent;
+using catalog_layout::kDatabaseObject;
+using catalog_layout::kDatabasesContainer;
 using catalog_layout::kRelationshipsContainer;
-constexpr int32_t kDatabaseObject = 0x10000000;
+using catalog_layout::kTablesContainer;
 constexpr int32_t kSystemObject = int32_t(0x80000000u);
 constexpr int32_t kFirstAccessContainer = kSystemObject + 2;
 constexpr int32_t kAccessContainers = 5;
-constexpr int16_t kTypeTable = 1;
-constexpr int16_t kTypeDatabase = 2;
-constexpr int16_t kTypeContainer = 3;
+using catalog_layout::kTypeContainer;
+using catalog_layout::kTypeDatabase;
+using catalog_layout::kTypeTable;
 
 // Security ids of Access 97's default workgroup: Jet's engine account (owner of the system
 // objects), the Admin user (owner of everything made in the file), the Users group, the
