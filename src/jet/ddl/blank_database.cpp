@@ -74,6 +74,17 @@ const Bytes& sidAdmins() {
     return b;
 }
 
+// What sets the kinds of new file apart: page 0's version, the sort order of text (General
+// Legacy or General), and the Access version MSysDb names.
+struct BlankKind {
+    FormatVersion version;
+    uint8_t sortVersion;
+    const char16_t* accessVersion;
+};
+constexpr BlankKind kJet4Blank{FormatVersion::Jet4, 0, u"08.50"};
+// Access 2010's format: General sort order; MSysDb names "09.50" as in Access's own files.
+constexpr BlankKind kAceBlank{FormatVersion::Ace14, 1, u"09.50"};
+
 struct CatalogObject {
     int32_t id;
     int32_t parentId;
@@ -151,10 +162,10 @@ std::vector<Permission> permissions() {
 }
 
 // MSysDb's properties: the Access version that made the file (2000: "08.50") and its build.
-Bytes databaseProperties() {
+Bytes databaseProperties(const BlankKind& kind) {
     PropertySet set;
     PropertyBlock& block = objectBlock(set);
-    setProperty(block, makeProperty(u"AccessVersion", std::u16string(u"08.50"),
+    setProperty(block, makeProperty(u"AccessVersion", std::u16string(kind.accessVersion),
                                     property_type::kText, false));
     setProperty(block, makeProperty(u"Build", int32_t{6620}, property_type::kLong, false));
     return writePropertyBlob(set);
@@ -173,7 +184,7 @@ std::vector<uint8_t> globalMapPage() {
 }
 
 // Creates the file with pages 0 and 1; refuses to replace anything.
-void writeFirstPages(const std::string& path) {
+void writeFirstPages(const std::string& path, const BlankKind& kind) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         int err = errno;
@@ -189,6 +200,8 @@ void writeFirstPages(const std::string& path) {
             "Die Datenbank '" + path + "' kann nicht angelegt werden: " + std::strerror(err) + ".");
     }
     NewHeader header;
+    header.version = kind.version;
+    header.sortVersion = kind.sortVersion;
     header.creationDate = jetDateNow();
     // Access gives every file a different word here; the clock serves as well as anything.
     header.serial = static_cast<uint32_t>(header.creationDate * 86400.0) & 0x7FFF;
@@ -204,12 +217,13 @@ void writeFirstPages(const std::string& path) {
 }
 
 // The system tables' pages: definitions, their map rows, empty index roots.
-std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& allocator) {
+std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& allocator,
+                                               const BlankKind& kind) {
     const uint32_t first = allocator.allocate();
     for (uint32_t i = 1; i < kSystemTablePages; ++i)
         if (allocator.allocate() != first + i)
             throw Error(ErrorCode::DatabaseCorrupt, "Neue Datenbank: Seiten nicht fortlaufend.");
-    std::vector<TableDefinition> tables = systemTableDefinitions(first);
+    std::vector<TableDefinition> tables = systemTableDefinitions(first, kind.sortVersion);
 
     uint8_t* holder = file.writablePage(first + kSystemTableCount);
     formatDataPage(file.format(), holder, 0);
@@ -245,7 +259,8 @@ class RowValues {
     std::vector<Value> values_;
 };
 
-void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables) {
+void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables,
+                  const BlankKind& kind) {
     const DateTime now{jetDateNow()};
     TableInserter objects(file, allocator, tables[0]);
     for (const CatalogObject& o : catalogObjects()) {
@@ -258,7 +273,7 @@ void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDef
             .set(u"DateUpdate", now)
             .set(u"Owner", *o.owner)
             .set(u"Flags", o.flags);
-        if (o.id == kDatabaseObject) row.set(u"LvProp", databaseProperties());
+        if (o.id == kDatabaseObject) row.set(u"LvProp", databaseProperties(kind));
         objects.insert(row.values());
     }
     objects.writeCounts();
@@ -275,15 +290,13 @@ void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDef
     aces.writeCounts();
 }
 
-}  // namespace
-
-void createBlankDatabase(const std::string& path) {
-    writeFirstPages(path);
+void createBlank(const std::string& path, const BlankKind& kind) {
+    writeFirstPages(path, kind);
     try {
         PageFile file(path, OpenMode::Exclusive);
         PageAllocator allocator(file);
-        std::vector<TableDefinition> tables = writeSystemTables(file, allocator);
-        writeCatalog(file, allocator, tables);
+        std::vector<TableDefinition> tables = writeSystemTables(file, allocator, kind);
+        writeCatalog(file, allocator, tables, kind);
         file.flush();
         file.sync();
     } catch (...) {
@@ -291,6 +304,16 @@ void createBlankDatabase(const std::string& path) {
         std::filesystem::remove(path, ignored);
         throw;
     }
+}
+
+}  // namespace
+
+void createBlankDatabase(const std::string& path) {
+    createBlank(path, kJet4Blank);
+}
+
+void createBlankAceDatabase(const std::string& path) {
+    createBlank(path, kAceBlank);
 }
 
 }  // namespace jet

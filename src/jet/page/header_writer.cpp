@@ -47,8 +47,11 @@ std::vector<uint8_t> encodeHeaderPage(const NewHeader& header) {
     const Format& format = kJet4Format;
     std::vector<uint8_t> page(format.pageSize, 0);
     page[page_layout::kMarker] = 0x01;
-    std::memcpy(page.data() + kEngineName, "Standard Jet DB", 15);
-    page[kVersion] = static_cast<uint8_t>(FormatVersion::Jet4);
+    const bool ace = header.version >= FormatVersion::Ace12;
+    std::memcpy(page.data() + kEngineName, ace ? kAceEngineName : kJetEngineName,
+                sizeof kJetEngineName - 1);
+    page[kVersion] = static_cast<uint8_t>(header.version);
+    if (header.version >= FormatVersion::Ace14) page[kAfterVersion] = 0x01;
     uint8_t* region = page.data() + kMaskedStart;
     fillRegion(region, header);
     const auto& mask = headerMask();

@@ -1,4 +1,5 @@
-// jettool create FILE [--schema DDL-FILE]: a new, empty Jet 4 database; with --schema, the
+// jettool create [--accdb] FILE [--schema DDL-FILE]: a new, empty Jet 4 database, or with
+// --accdb an Access 2010 (.accdb) one; with --schema, the
 // tables of an Access SQL DDL script (what `mdb-schema FILE access` prints, plus indexes) are
 // created in it. The script is read in full before the file is made, so a faulty script
 // leaves no file behind; a table that cannot be created stops the run with the tables before
@@ -35,11 +36,16 @@ std::vector<jet::NewTable> readSchema(const std::string& path) {
 
 }  // namespace
 
-int runCreate(const std::vector<std::string>& args, std::ostream& out) {
+int runCreate(const std::vector<std::string>& given, std::ostream& out) {
+    const bool ace = !given.empty() && given[0] == "--accdb";
+    const std::vector<std::string> args(given.begin() + (ace ? 1 : 0), given.end());
     if (args.size() != 1 && !(args.size() == 3 && args[1] == "--schema")) return 2;
     std::vector<jet::NewTable> tables;
     if (args.size() == 3) tables = readSchema(args[2]);
-    jet::createBlankDatabase(args[0]);
+    if (ace)
+        jet::createBlankAceDatabase(args[0]);
+    else
+        jet::createBlankDatabase(args[0]);
     if (tables.empty()) return 0;
     jet::dao::DBEngine engine;
     auto db = engine.OpenDatabase(args[0], true);

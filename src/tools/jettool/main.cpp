@@ -20,7 +20,7 @@ void usage() {
                  "        jettool rename DATEI ALT NEU\n"
                  "        jettool drop-relations DATEI\n"
                  "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
-                 "        jettool create DATEI [--schema DDL-DATEI]\n"
+                 "        jettool create [--accdb] DATEI [--schema DDL-DATEI]\n"
                  "        jettool recover DATEI\n";
 }
 
