@@ -275,12 +275,14 @@ TableDefinition build97(const TableSpec& layout, uint32_t tdefPage, MapRows97& p
 
 }  // namespace
 
-std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage) {
+std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage, uint8_t sortVersion) {
     PageCursor pages{firstPage + kSystemTableCount, 0, firstPage + kSystemTableCount + 1};
     std::vector<TableDefinition> out;
     const TableSpec* specs[] = {&objectsSpec(), &acesSpec(), &queriesSpec(), &relationshipsSpec()};
     for (uint32_t i = 0; i < kSystemTableCount; ++i)
         out.push_back(build(*specs[i], firstPage + i, pages));
+    for (TableDefinition& t : out)
+        for (ColumnDef& c : t.columns) c.sortVersion = sortVersion;
     return out;
 }
 

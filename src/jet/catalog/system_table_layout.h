@@ -22,7 +22,8 @@ inline constexpr uint32_t kSystemTablePages = kSystemTableCount + 1 + kSystemTab
 // The four definitions with every page number filled in (TDEF page, map references, index
 // roots) for pages numbered from `firstPage`, and no rows yet. Map row r of the holder page is
 // referenced as MapRef{r, holder}; rows 0..kSystemTableMapRows-1 are all used.
-std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage);
+// Their text columns sort by `sortVersion` (0 General Legacy, 1 General), as the file's header.
+std::vector<TableDefinition> systemTableDefinitions(uint32_t firstPage, uint8_t sortVersion = 0);
 
 // The same four tables as Access 97 lays them out in a new file, on pages 2 to 17: the TDEFs
 // on 2-5, MSysObjects' map rows on 6 and 7, its two indexes' maps on 8 and 10 with their

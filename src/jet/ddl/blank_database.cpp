@@ -71,6 +71,17 @@ const Bytes& sidAdmins() {
 using blank::CatalogObject;
 using blank::Permission;
 
+// What sets the kinds of new file apart: page 0's version, the sort order of text (General
+// Legacy or General), and the Access version MSysDb names.
+struct BlankKind {
+    const Format* format;
+    uint8_t sortVersion;
+    const char16_t* accessVersion;
+};
+constexpr BlankKind kJet4Blank{&kJet4Format, 0, u"08.50"};
+// Access 2010's format: General sort order; MSysDb names "09.50" as in Access's own files.
+constexpr BlankKind kAceBlank{&kAce14Format, 1, u"09.50"};
+
 // The objects of a new file in the order Access stores them. Access's containers carry
 // synthetic ids counting up from 0x80000000.
 std::vector<CatalogObject> catalogObjects() {
@@ -132,31 +143,33 @@ std::vector<Permission> permissions() {
 }
 
 // MSysDb's properties: the Access version that made the file (2000: "08.50") and its build.
-Bytes databaseProperties() {
+Bytes databaseProperties(const BlankKind& kind) {
     PropertySet set;
     PropertyBlock& block = objectBlock(set);
-    setProperty(block, makeProperty(u"AccessVersion", std::u16string(u"08.50"),
+    setProperty(block, makeProperty(u"AccessVersion", std::u16string(kind.accessVersion),
                                     property_type::kText, false));
     setProperty(block, makeProperty(u"Build", int32_t{6620}, property_type::kLong, false));
     return writePropertyBlob(set);
 }
 
 // Creates the file with pages 0 and 1; refuses to replace anything.
-void writeFirstPages(const std::string& path) {
+void writeFirstPages(const std::string& path, const BlankKind& kind) {
     NewHeader header;
+    header.sortVersion = kind.sortVersion;
     header.creationDate = jetDateNow();
     // Access gives every file a different word here; the clock serves as well as anything.
     header.serial = static_cast<uint32_t>(header.creationDate * 86400.0) & 0x7FFF;
-    blank::writeFirstPages(path, kNewFileFormat, header);
+    blank::writeFirstPages(path, *kind.format, header);
 }
 
 // The system tables' pages: definitions, their map rows, empty index roots.
-std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& allocator) {
+std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& allocator,
+                                               const BlankKind& kind) {
     const uint32_t first = allocator.allocate();
     for (uint32_t i = 1; i < kSystemTablePages; ++i)
         if (allocator.allocate() != first + i)
             throw Error(ErrorCode::DatabaseCorrupt, "Neue Datenbank: Seiten nicht fortlaufend.");
-    std::vector<TableDefinition> tables = systemTableDefinitions(first);
+    std::vector<TableDefinition> tables = systemTableDefinitions(first, kind.sortVersion);
 
     uint8_t* holder = file.writablePage(first + kSystemTableCount);
     formatDataPage(file.format(), holder, 0);
@@ -176,20 +189,19 @@ std::vector<TableDefinition> writeSystemTables(PageFile& file, PageAllocator& al
     return tables;
 }
 
-void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables) {
+void writeCatalog(PageFile& file, PageAllocator& allocator, std::vector<TableDefinition>& tables,
+                  const BlankKind& kind) {
     blank::writeCatalog(file, allocator, tables, catalogObjects(), permissions(), kDatabaseObject,
-                        databaseProperties());
+                        databaseProperties(kind));
 }
 
-}  // namespace
-
-void createBlankDatabase(const std::string& path) {
-    writeFirstPages(path);
+void createBlank(const std::string& path, const BlankKind& kind) {
+    writeFirstPages(path, kind);
     try {
         PageFile file(path, OpenMode::Exclusive);
         PageAllocator allocator(file);
-        std::vector<TableDefinition> tables = writeSystemTables(file, allocator);
-        writeCatalog(file, allocator, tables);
+        std::vector<TableDefinition> tables = writeSystemTables(file, allocator, kind);
+        writeCatalog(file, allocator, tables, kind);
         file.flush();
         file.sync();
     } catch (...) {
@@ -197,6 +209,16 @@ void createBlankDatabase(const std::string& path) {
         std::filesystem::remove(path, ignored);
         throw;
     }
+}
+
+}  // namespace
+
+void createBlankDatabase(const std::string& path) {
+    createBlank(path, kJet4Blank);
+}
+
+void createBlankAceDatabase(const std::string& path) {
+    createBlank(path, kAceBlank);
 }
 
 }  // namespace jet

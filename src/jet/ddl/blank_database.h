@@ -23,4 +23,12 @@ namespace jet {
 // the file cannot be written, in which case no half-made file is left behind.
 void createBlankDatabase(const std::string& path);
 
+// The same for an Access 2010 file (.accdb, ACE version 14): "Standard ACE DB" on page 0, the
+// General sort order (sort version 1) in the header and on every text column, AccessVersion
+// "09.50". The ACE system tables (MSysComplexColumns and its MSysComplexType_* templates,
+// MSysNavPane*, MSysResources, MSysAccessStorage) are not made: attachment and multi-value
+// columns are not written here, and the others belong to Access's user interface. Throws
+// as createBlankDatabase.
+void createBlankAceDatabase(const std::string& path);
+
 }  // namespace jet

@@ -9,6 +9,11 @@ namespace jet {
 namespace header_layout {
 inline constexpr size_t kEngineName = 4;  // "Standard Jet DB"
 inline constexpr size_t kVersion = 0x14;  // u8: see FormatVersion
+// ACE files name their engine "Standard ACE DB"; Access 2010 and later set the byte after the
+// version to 1 (its meaning is not documented).
+inline constexpr char kJetEngineName[] = "Standard Jet DB";
+inline constexpr char kAceEngineName[] = "Standard ACE DB";
+inline constexpr size_t kAfterVersion = 0x15;
 inline constexpr size_t kMaskedStart = 0x18;
 inline constexpr size_t kMaxMaskedLength = 128;  // the longest masked region of any version
 inline constexpr size_t kCodePage = 0x3C;

@@ -57,8 +57,10 @@ void fillRegion(uint8_t* region, const NewHeader& h, const Format& format) {
 std::vector<uint8_t> encodeHeaderPage(const NewHeader& header, const Format& format) {
     std::vector<uint8_t> page(format.pageSize, 0);
     page[page_layout::kMarker] = 0x01;
-    std::memcpy(page.data() + kEngineName, "Standard Jet DB", 15);
+    std::memcpy(page.data() + kEngineName, format.isAce() ? kAceEngineName : kJetEngineName,
+                sizeof kJetEngineName - 1);
     page[kVersion] = static_cast<uint8_t>(format.version);
+    if (format.version >= FormatVersion::Ace14) page[kAfterVersion] = 0x01;
     uint8_t* region = page.data() + kMaskedStart;
     fillRegion(region, header, format);
     const auto& mask = headerMask();

@@ -1,4 +1,4 @@
-// Writing the database header (page 0) of a new file: the inverse of readHeader.
+// Writing the database header (page 0) of a new Jet 4 or ACE file: the inverse of readHeader.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 namespace jet {
 
 struct NewHeader {
+    FormatVersion version = FormatVersion::Jet4;  // Jet 4 or an ACE version: Jet 4's pages
     uint16_t codePage = 1252;
     uint16_t sortLcid = 0x0409;  // General
     uint8_t sortVersion = 0;     // General Legacy, what Access 2000-2003 use; not in Jet 3

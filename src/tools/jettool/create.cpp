@@ -1,5 +1,5 @@
-// jettool create [--jet3] FILE [--schema DDL-FILE]: a new, empty Jet 4 database (with --jet3
-// an Access 97 one); with --schema, the
+// jettool create [--jet3 | --accdb] FILE [--schema DDL-FILE]: a new, empty Jet 4 database (with
+// --jet3 an Access 97 one, with --accdb an Access 2010 .accdb one); with --schema, the
 // tables of an Access SQL DDL script (what `mdb-schema FILE access` prints, plus indexes) are
 // created in it. The script is read in full before the file is made, so a faulty script
 // leaves no file behind; a table that cannot be created stops the run with the tables before
@@ -38,13 +38,16 @@ std::vector<jet::NewTable> readSchema(const std::string& path) {
 }  // namespace
 
 int runCreate(const std::vector<std::string>& given, std::ostream& out) {
-    const bool jet3 = !given.empty() && given[0] == "--jet3";
-    const std::vector<std::string> args(given.begin() + (jet3 ? 1 : 0), given.end());
+    const std::string variant = !given.empty() && given[0].rfind("--", 0) == 0 ? given[0] : "";
+    if (!variant.empty() && variant != "--jet3" && variant != "--accdb") return 2;
+    const std::vector<std::string> args(given.begin() + (variant.empty() ? 0 : 1), given.end());
     if (args.size() != 1 && !(args.size() == 3 && args[1] == "--schema")) return 2;
     std::vector<jet::NewTable> tables;
     if (args.size() == 3) tables = readSchema(args[2]);
-    if (jet3)
+    if (variant == "--jet3")
         jet::createBlankDatabase97(args[0]);
+    else if (variant == "--accdb")
+        jet::createBlankAceDatabase(args[0]);
     else
         jet::createBlankDatabase(args[0]);
     if (tables.empty()) return 0;

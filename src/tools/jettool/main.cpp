@@ -20,7 +20,8 @@ void usage() {
                  "        jettool rename DATEI ALT NEU\n"
                  "        jettool drop-relations DATEI\n"
                  "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
-                 "        jettool create [--jet3] DATEI [--schema DDL-DATEI]\n"
+                 "        jettool create [--jet3 | --accdb] DATEI [--schema DDL-DATEI]
+                 "
                  "        jettool recover DATEI\n";
 }
 

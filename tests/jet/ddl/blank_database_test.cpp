@@ -132,6 +132,50 @@ TEST(BlankDatabase, TakesTablesFromDdlAndRows) {
     EXPECT_EQ(longOnes, 3u);
 }
 
+// An Access 2010 file: ACE's engine name and version, General in the header and on every text
+// column (the catalog's names included), and new tables keyed General.
+TEST(BlankDatabase, AceFileSortsGeneralThroughout) {
+    ScratchDir dir;
+    const auto path = dir.file("neu.accdb");
+    createBlankAceDatabase(path.string());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(testing::readFile(path).data()) + 4, 15),
+              "Standard ACE DB");
+    {
+        dao::DBEngine engine;
+        auto db = engine.OpenDatabase(path.string(), true);
+        for (const NewTable& t : parseDdl("CREATE TABLE [Ort] ([Plz] Text (5), [Name] Text (60),"
+                                          " CONSTRAINT [pk] PRIMARY KEY ([Name]))")) {
+            createTable(*db, t);
+            db->storage().reloadCatalog();
+        }
+        db->Close();
+    }
+    {
+        dao::DBEngine engine;
+        auto db = engine.OpenDatabase(path.string(), true);
+        auto rs = db->OpenRecordset(u"Ort");
+        for (const char16_t* name : {u"Zürich", u"Äpfelstadt", u"apfeldorf", u"Œuvre", u"co-op"}) {
+            rs->AddNew();
+            rs->Fields(u"Name").SetValue(std::u16string(name));
+            rs->Update();
+        }
+        db->Close();
+    }
+    expectClean(path);
+    Database db(path.string(), OpenMode::ReadOnly);
+    EXPECT_EQ(db.file().format().version, FormatVersion::Ace14);
+    EXPECT_EQ(db.header().sortVersion, 1);
+    for (const auto& entry : db.catalog()) {
+        if (!entry.isTable()) continue;
+        Table table = db.openTable(entry);
+        for (const ColumnDef& c : table.definition().columns) {
+            if (c.type() != ColumnType::Text && c.type() != ColumnType::Memo) continue;
+            EXPECT_EQ(c.sortVersion, 1) << toUtf8(entry.name) << "." << toUtf8(c.name);
+        }
+    }
+    EXPECT_EQ(db.openTable(u"Ort").definition().rowCount, 5u);
+}
+
 // The system tables must look to Access as its own do: same columns (number, type, flags,
 // offsets, length), indexes and maps arrangement as in a file Access 2000 made.
 TEST(BlankDatabase, SystemTablesAreLaidOutAsInAnAccessMadeFile) {
