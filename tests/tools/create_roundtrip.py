@@ -10,9 +10,10 @@
    property), as `jettool schema` shows them for both files. Then generated rows go into the first
    table through `jettool import`, and jettool, mdb-export and mdb-reader must read them back alike.
 
-With --jet3 the same for Access 97: `jettool create --jet3` and the Access 97 fixtures. Until
-Access 97 files may be changed, the rebuilds are refused; the blank database is checked all the
-same, and the run counts as skipped when that passes.
+With --jet3 the same for Access 97: `jettool create --jet3` and the Access 97 fixtures; with
+--accdb for Access 2010 files: `jettool create --accdb` and the .accdb fixtures. Should the new
+files be refused for writing, the blank database is checked all the same, and the run counts as
+skipped when that passes.
 
 Exit status: 0 when everything passes, 1 otherwise, 77 when the fixtures are missing (or the
 rebuilds are refused).
@@ -42,6 +43,10 @@ PROPERTY = re.compile(r"^    (\w+) = (.*)$")
 ROWS = 60
 # The catalog rows a blank database holds: Jet 4 / Access 97.
 BLANK_ROWS = {False: (14, 47), True: (13, 43)}
+# .accdb fixtures whose tables this engine does not write (complex or calculated columns; their
+# DDL does not even parse), left out of the rebuilds.
+NOT_WRITTEN = {"complexDataTestV2007.accdb", "complexDataTestV2010.accdb",
+               "unsupportedFieldsTestV2007.accdb", "calcFieldTestV2010.accdb"}
 REFUSED = "kann nur gelesen, noch nicht geändert werden"
 
 
@@ -54,7 +59,9 @@ def run(args: list[str]) -> subprocess.CompletedProcess:
 
 
 def user_tables(path: Path) -> list[str]:
-    return [t for t in run(["mdb-tables", "-1", str(path)]).stdout.splitlines() if t]
+    """The user tables, without Access's own MSysCompactError (which mdb-tables lists)."""
+    listed = run(["mdb-tables", "-1", str(path)]).stdout.splitlines()
+    return [t for t in listed if t and not t.startswith("MSys")]
 
 
 def columns(jettool: str, path: Path, table: str) -> list[tuple]:
@@ -63,7 +70,9 @@ def columns(jettool: str, path: Path, table: str) -> list[tuple]:
     for line in run([jettool, "schema", str(path), table]).stdout.splitlines():
         m = COLUMN.match(line)
         if m:
-            out.append([m[1], m[2], int(m[4]), False])
+            # mdb-schema's DDL gives Binary no size, so the rebuilt column has the default
+            size = 0 if m[2] == "Binary" else int(m[4])
+            out.append([m[1], m[2], size, False])
             continue
         p = PROPERTY.match(line)
         # mdb-schema prints every Boolean NOT NULL; Jet keeps no NULL in one anyway
@@ -101,13 +110,13 @@ def readers_agree(jettool: str, node: str, path: Path, table: str, step: str) ->
     return [f"{step}: {p}" for p in result.problems]
 
 
-def create_command(jettool: str, jet3: bool) -> list[str]:
-    return [jettool, "create"] + (["--jet3"] if jet3 else [])
+def create_command(jettool: str, variant: str) -> list[str]:
+    return [jettool, "create"] + ([variant] if variant else [])
 
 
-def check_blank(jettool: str, node: str, work: Path, jet3: bool) -> list[str]:
-    path = work / "blank.mdb"
-    result = run(create_command(jettool, jet3) + [str(path)])
+def check_blank(jettool: str, node: str, work: Path, variant: str) -> list[str]:
+    path = work / ("blank.accdb" if variant == "--accdb" else "blank.mdb")
+    result = run(create_command(jettool, variant) + [str(path)])
     if result.returncode != 0:
         return [f"blank: create failed: {result.stderr}"]
     problems = check_clean(jettool, path, "blank")
@@ -121,24 +130,24 @@ def check_blank(jettool: str, node: str, work: Path, jet3: bool) -> list[str]:
         problems.append(f"blank: mdb-schema: {schema.returncode} {schema.stdout[-300:]} {schema.stderr}")
     if run([node, str(compare_exports.READER_SCRIPT), "--tables", str(path)]).stdout.strip():
         problems.append("blank: mdb-reader lists user tables")
-    objects, permissions = BLANK_ROWS[jet3]
+    objects, permissions = BLANK_ROWS[variant == "--jet3"]
     problems += catalog_agrees(node, path, "MSysObjects", ["Id", "ParentId", "Name", "Type", "Flags", "Owner"], objects)
     problems += catalog_agrees(node, path, "MSysACEs", ["ObjectId", "SID", "ACM", "FInheritable"], permissions)
-    again = run(create_command(jettool, jet3) + [str(path)])
+    again = run(create_command(jettool, variant) + [str(path)])
     if again.returncode == 0 or "3204" not in again.stderr:
         problems.append(f"blank: a second create over the file: {again.returncode} {again.stderr}")
     return problems
 
 
-def check_rebuild(jettool: str, node: str, work: Path, old: Path, jet3: bool) -> tuple[list[str], int]:
+def check_rebuild(jettool: str, node: str, work: Path, old: Path, variant: str) -> tuple[list[str], int]:
     tables = user_tables(old)
     if not tables:
         return [], 0
     label = old.name
     ddl = work / f"{old.stem}.sql"
     ddl.write_text(run(["mdb-schema", str(old), "access"]).stdout, encoding="utf-8")
-    new = work / f"{old.stem}-neu.mdb"
-    result = run(create_command(jettool, jet3) + [str(new), "--schema", str(ddl)])
+    new = work / f"{old.stem}-neu{old.suffix}"
+    result = run(create_command(jettool, variant) + [str(new), "--schema", str(ddl)])
     if result.returncode != 0 and REFUSED in result.stderr:
         raise Refused(result.stderr.strip())
     if result.returncode != 0:
@@ -172,9 +181,14 @@ def main(argv: list[str]) -> int:
     parser.add_argument("--jettool", required=True)
     parser.add_argument("--fixtures", required=True)
     parser.add_argument("--node", default="node")
-    parser.add_argument("--jet3", action="store_true", help="Access 97 databases (create --jet3)")
+    kind = parser.add_mutually_exclusive_group()
+    kind.add_argument("--jet3", dest="variant", action="store_const", const="--jet3",
+                      default="", help="Access 97 databases (create --jet3)")
+    kind.add_argument("--accdb", dest="variant", action="store_const", const="--accdb",
+                      help="Access 2010 databases (create --accdb)")
     args = parser.parse_args(argv)
-    fixtures = sorted(Path(args.fixtures).glob("*.mdb"))
+    suffix = "*.accdb" if args.variant == "--accdb" else "*.mdb"
+    fixtures = sorted(Path(args.fixtures).glob(suffix))
     if not fixtures:
         print(f"no fixtures in {args.fixtures}")
         return SKIP
@@ -182,10 +196,10 @@ def main(argv: list[str]) -> int:
     rebuilt = tables = 0
     with tempfile.TemporaryDirectory(prefix="create-roundtrip-") as tmp:
         work = Path(tmp)
-        problems += check_blank(args.jettool, args.node, work, args.jet3)
+        problems += check_blank(args.jettool, args.node, work, args.variant)
         try:
-            for old in fixtures:
-                found, n = check_rebuild(args.jettool, args.node, work, old, args.jet3)
+            for old in (f for f in fixtures if f.name not in NOT_WRITTEN):
+                found, n = check_rebuild(args.jettool, args.node, work, old, args.variant)
                 problems += found
                 rebuilt += n > 0
                 tables += n

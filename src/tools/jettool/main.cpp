@@ -1,4 +1,4 @@
-// jettool: inspect Jet 4 (.mdb) files on Linux.
+// jettool: inspect and change Access files (.mdb of Access 97 and 2000, .accdb) on Linux.
 #include <iostream>
 #include <map>
 #include <string>
@@ -20,8 +20,7 @@ void usage() {
                  "        jettool rename DATEI ALT NEU\n"
                  "        jettool drop-relations DATEI\n"
                  "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
-                 "        jettool create [--jet3 | --accdb] DATEI [--schema DDL-DATEI]
-                 "
+                 "        jettool create [--jet3 | --accdb] DATEI [--schema DDL-DATEI]\n"
                  "        jettool recover DATEI\n";
 }
 
