@@ -177,6 +177,14 @@ void Database::flush() {
     if (storage_.file().mode() != OpenMode::Exclusive) return;
     for (auto& [page, state] : tables_) state->inserter.writeCounts();
     storage_.file().flush();
+    lastFlush_ = std::chrono::steady_clock::now();
+}
+
+void Database::refreshCache() {
+    requireOpen();
+    if (storage_.file().dirtyPageCount() >= kRefreshPages ||
+        std::chrono::steady_clock::now() - lastFlush_ >= kRefreshInterval)
+        flush();
 }
 
 void Database::Close() {
@@ -219,7 +227,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& path, bool e
 
 void DBEngine::Idle(int32_t action) {
     for (Database* db : open_) {
-        if (action & dbRefreshCache) db->flush();
+        if (action & dbRefreshCache) db->refreshCache();
         db->storage().file().trimCache();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "fixture_files.h"
 #include "jet/base/text.h"
@@ -152,10 +153,12 @@ TEST(Database, RefreshCacheLeavesACompleteFileWhileStillOpen) {
         rs->Fields(u"id").SetValue(i);
         rs->Fields(u"data").SetValue(std::u16string(u"Zeile ") + fromUtf8(std::to_string(i)));
         rs->Update();
-        if (i % 100 == 99)
+        if (i % 100 == 99) {
+            std::this_thread::sleep_for(dao::Database::kRefreshInterval);
             engine.Idle(dao::dbRefreshCache);
-        else if (i % 10 == 9)
+        } else if (i % 10 == 9) {
             engine.Idle();
+        }
     }
     // The writer holds the file; a copy shows what is on disk.
     auto snapshot = dir.file("snapshot.mdb");
@@ -168,6 +171,46 @@ TEST(Database, RefreshCacheLeavesACompleteFileWhileStillOpen) {
               int(ErrorCode::FileInUse));
     db->Close();
     EXPECT_EQ(rowsOf(path, u"Table3").size(), 250u);
+}
+
+// A refresh soon after the last write waits for a later one, unless many pages are pending;
+// flush() writes at once. The file on disk is complete at each step.
+TEST(Database, RefreshCacheWritesWhenDueAndFlushAtOnce) {
+    REQUIRE_FIXTURE("indexTestV2003.mdb");
+    testing::ScratchDir dir;
+    auto path = dir.copy(testing::fixture("indexTestV2003.mdb"));
+    auto onDisk = [&] {
+        auto snapshot = dir.file("snapshot.mdb");
+        std::filesystem::remove(snapshot);
+        std::filesystem::copy_file(path, snapshot);
+        return rowsOf(snapshot, u"Table3").size();
+    };
+    DBEngine engine;
+    auto db = engine.OpenDatabase(path.string(), true);
+    db->Execute(u"DELETE FROM Table3");
+    db->flush();
+    auto rs = db->OpenRecordset(u"Table3");
+    int32_t added = 0;
+    auto addRow = [&] {
+        rs->AddNew();
+        rs->Fields(u"id").SetValue(added++);
+        rs->Fields(u"data").SetValue(std::u16string(50, u'x'));
+        rs->Update();
+    };
+    for (int i = 0; i < 10; ++i) addRow();
+    engine.Idle(dao::dbRefreshCache);
+    EXPECT_EQ(onDisk(), 0u);
+    db->flush();
+    EXPECT_EQ(onDisk(), 10u);
+    // More pages waiting than may wait: written without waiting.
+    while (db->storage().file().dirtyPageCount() < dao::Database::kRefreshPages) addRow();
+    engine.Idle(dao::dbRefreshCache);
+    EXPECT_EQ(onDisk(), size_t(added));
+    for (int i = 0; i < 5; ++i) addRow();
+    std::this_thread::sleep_for(dao::Database::kRefreshInterval);
+    engine.Idle(dao::dbRefreshCache);
+    EXPECT_EQ(onDisk(), size_t(added));
+    db->Close();
 }
 
 // The counts of every table used so far are written at each flush; when none changed, the
@@ -189,6 +232,7 @@ TEST(Database, RefreshCacheWithNothingNewWritesNothing) {
         rs->Fields(u"id").SetValue(i);
         rs->Update();
     }
+    std::this_thread::sleep_for(dao::Database::kRefreshInterval);
     engine.Idle(dao::dbRefreshCache);
     const std::string afterRows = journalBytes();
     ASSERT_FALSE(afterRows.empty());
