@@ -5,6 +5,7 @@
 #include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
 #include "jet/table/calculated_value.h"
+#include "jet/table/extended_date_field.h"
 #include "jet/table/field_encoding.h"
 #include "jet/table/long_value.h"
 
@@ -142,6 +143,8 @@ std::optional<Value> decodeFixed(const ColumnDef& column, const ByteView& b) {
         case ColumnType::Long:
         case ColumnType::Complex:
             return b.i32(0);
+        case ColumnType::BigInt:
+            return static_cast<int64_t>(b.u64(0));
         case ColumnType::Currency:
             return Currency{static_cast<int64_t>(b.u64(0))};
         case ColumnType::Single:
@@ -150,6 +153,8 @@ std::optional<Value> decodeFixed(const ColumnDef& column, const ByteView& b) {
             return b.f64(0);
         case ColumnType::DateTime:
             return DateTime{b.f64(0)};
+        case ColumnType::ExtendedDateTime:
+            return readExtendedDateField(b);
         case ColumnType::Guid:
             return decodeGuid(b);
         default:

@@ -31,6 +31,11 @@ enum class ColumnType : uint8_t {
     // ACE: an attachment, multi-value or version-history column. The row holds a 4-byte key
     // into the column's hidden table, where the values are.
     Complex = 18,
+    // Access 2016 and later (ACE 16): a signed 64-bit integer ("Large Number").
+    BigInt = 19,
+    // Access 2019 and later (ACE 17): Date/Time Extended, 100-ns precision from year 1 on,
+    // stored as text (jet/format/extended_date_layout.h).
+    ExtendedDateTime = 20,
 };
 // False for type codes this engine does not know (rare Jet types and the other ACE types).
 bool isKnownColumnType(uint8_t code);
