@@ -122,10 +122,6 @@ T fixedAs(ByteView b) {
     return v;
 }
 
-}  // namespace
-
-namespace {
-
 std::u16string decodeText(const ColumnDef& column, std::span<const uint8_t> stored) {
     if (column.codePage != 0) return codePageText(column.codePage).decode(stored);
     return decodeStoredText(stored);
