@@ -94,6 +94,7 @@ struct FieldJson {
     std::string operator()(uint8_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
     std::string operator()(int16_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
     std::string operator()(int32_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
+    std::string operator()(int64_t v) const { return "{\"i\":" + std::to_string(v) + "}"; }
     std::string operator()(const jet::Currency& v) const {
         return "{\"c\":\"" + std::to_string(v.units) + "\"}";
     }
@@ -101,6 +102,10 @@ struct FieldJson {
     std::string operator()(double v) const { return "{\"d\":\"" + shortest(v) + "\"}"; }
     std::string operator()(const jet::DateTime& v) const {
         return "{\"t\":\"" + shortest(v.days) + "\"}";
+    }
+    // Extended dates as their 100-ns ticks since 0001-01-01.
+    std::string operator()(const jet::ExtendedDateTime& v) const {
+        return "{\"e\":\"" + std::to_string(v.ticks) + "\"}";
     }
     std::string operator()(const std::u16string& v) const {
         return "{\"s\":" + jsonString(v) + "}";

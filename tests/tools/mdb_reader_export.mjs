@@ -10,6 +10,8 @@
 //   Single     C's "%.8g";  Double  C's "%.16g" (exact decimal expansion, ties to even, as glibc)
 //   Currency   decimal with four places ("3.5000");  Numeric  decimal with the column's scale
 //   DateTime   in double quotes, "YYYY-MM-DD HH:MM:SS" rounded to the second
+//   extended   (ACE 17's Date/Time Extended) in double quotes, "YYYY-MM-DD HH:MM:SS.fffffff", all
+//              seven places (mdb-export has no such conventions: jettool prints it so)
 //   binary/OLE in double quotes, upper-case hex of the bytes
 //   GUID       in double quotes, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (upper case)
 //   complex    (ACE attachment, multi-value, version history) empty: mdb-reader reads every such
@@ -135,6 +137,14 @@ function formatDate(date) {
   );
 }
 
+// mdb-reader's text of an extended date, "YYYY.MM.DD HH:MM:SS.nnnnnnnnn", in the form above. The
+// field stores 100-ns units, so the last two nanosecond digits are always zero.
+function formatExtendedDate(text) {
+  const match = /^(\d{4})\.(\d{2})\.(\d{2}) (\d{2}:\d{2}:\d{2})\.(\d{7})00$/.exec(text);
+  if (!match) throw new Error(`unexpected extended date text ${text}`);
+  return `${match[1]}-${match[2]}-${match[3]} ${match[4]}.${match[5]}`;
+}
+
 function formatValue(value, column) {
   if (value === null || value === undefined) return "";
   switch (column.type) {
@@ -154,6 +164,8 @@ function formatValue(value, column) {
       return String(value);
     case "datetime":
       return quote(formatDate(value));
+    case "datetimextended":
+      return quote(formatExtendedDate(value));
     case "text":
     case "memo":
       return quote(value);

@@ -109,6 +109,28 @@ class CompareTableTest(unittest.TestCase):
         self.assertEqual(compare("0A").faults, {"binary-zero": 1})
         self.assertFalse(compare("0A00").ok)  # cut, but not where the zero byte is
 
+    def test_calculated_columns_are_counted_not_compared(self):
+        kinds = [("id", "long"), ("sum", "double")]
+        header = [ce.Cell(name, False) for name, _ in kinds]
+        exports = {"jettool": [header, cells(1, "2.5")], "mdb-export": [header, cells(1, None)],
+                   "mdb-reader": [header, cells(1, "4.1e-315")]}
+        result = ce.compare_table("t", kinds, exports, frozenset({"sum"}))
+        self.assertTrue(result.ok, result.problems)
+        self.assertEqual(result.faults, {"calculated-column": 1})
+        self.assertFalse(ce.compare_table("t", kinds, exports).ok)
+
+    def test_types_mdb_export_does_not_know(self):
+        kinds = [("id", "bigint"), ("when", "datetimextended")]
+        header = [ce.Cell(name, False) for name, _ in kinds]
+        row = cells(9007199254740993, "2024-02-29 12:00:00.0000001")
+        exports = {"jettool": [header, row], "mdb-export": [header, cells(None, None)],
+                   "mdb-reader": [header, row]}
+        result = ce.compare_table("t", kinds, exports)
+        self.assertTrue(result.ok, result.problems)
+        self.assertEqual(result.faults, {"new-type": 2})
+        exports["mdb-reader"] = [header, cells(9007199254740992, "2024-02-29 12:00:00.0000001")]
+        self.assertFalse(ce.compare_table("t", kinds, exports).ok)  # BigInt compared exactly
+
     def test_bad_date_inside_range_is_not_excused(self):
         row = (1, "a", "1950-03-01 12:00:00")
         result = ce.compare_table("t", self.KINDS, self.exports(row, (1, "a", ce.MDB_EXPORT_BAD_DATE), row))

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "jet/base/civil_calendar.h"
 #include "jet/base/text_reader.h"
 
 namespace jet {
@@ -16,12 +17,6 @@ inline constexpr int64_t kSecondsPerHour = 3600;
 inline constexpr int64_t kSecondsPerMinute = 60;
 inline constexpr unsigned kMaxFractionDigits = 15;  // beyond a double's resolution of a day
 
-struct CivilDate {
-    int64_t year = 0;
-    unsigned month = 0;
-    unsigned day = 0;
-};
-
 struct TimeOfDay {
     unsigned hour = 0;
     unsigned minute = 0;
@@ -29,36 +24,13 @@ struct TimeOfDay {
     double fraction = 0;  // of a second
 };
 
-// Proleptic Gregorian calendar, as OLE dates use it (H. Hinnant's days_from_civil).
+// Jet's day numbers count from 30.12.1899 in the calendar OLE dates use.
 int64_t dayNumberOf(const CivilDate& d) {
-    const int64_t y = d.year - (d.month <= 2 ? 1 : 0);
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (d.month > 2 ? d.month - 3 : d.month + 9) + 2) / 5 + d.day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468 + kUnixEpochDay;
+    return daysFromCivil(d) + kUnixEpochDay;
 }
 
 CivilDate civilDateOf(int64_t dayNumber) {
-    const int64_t z = dayNumber - kUnixEpochDay + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    return {static_cast<int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0), month, day};
-}
-
-bool isLeapYear(int64_t y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-unsigned daysInMonth(int64_t year, unsigned month) {
-    static constexpr std::array<unsigned, 12> kDays = {31, 28, 31, 30, 31, 30,
-                                                       31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+    return civilFromDays(dayNumber - kUnixEpochDay);
 }
 
 bool isValid(const CivilDate& d) {

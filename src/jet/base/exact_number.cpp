@@ -39,6 +39,7 @@ std::optional<ExactNumber> exactOf(const Value& value) {
     if (auto* u = std::get_if<uint8_t>(&value)) return exactFromInteger(*u);
     if (auto* i = std::get_if<int16_t>(&value)) return exactFromInteger(*i);
     if (auto* l = std::get_if<int32_t>(&value)) return exactFromInteger(*l);
+    if (auto* b = std::get_if<int64_t>(&value)) return exactFromInteger(*b);
     if (auto* c = std::get_if<Currency>(&value)) {
         return exactFromInteger(c->units, decimal_format::kCurrencyScale);
     }

@@ -29,8 +29,8 @@ struct ExactNumber {
 
 // `v` / 10^scale.
 ExactNumber exactFromInteger(int64_t v, uint8_t scale = 0);
-// bool (True is -1, as in VBA), Byte, Integer, Long, Currency and Decimal; nullopt for every
-// other alternative of Value.
+// bool (True is -1, as in VBA), Byte, Integer, Long, BigInt, Currency and Decimal; nullopt for
+// every other alternative of Value.
 std::optional<ExactNumber> exactOf(const Value& value);
 
 // Moves `x` to `scale`, rounding half to even. False when the magnitude would pass 128 bits;

@@ -23,6 +23,12 @@ struct DateTime {
     double days = 0;
     bool operator==(const DateTime&) const = default;
 };
+// Access 2019's extended Date/Time: 100-ns ticks since 0001-01-01 00:00 in the proleptic
+// Gregorian calendar, without time zone. The field holds 0001-01-01 to 9999-12-31.
+struct ExtendedDateTime {
+    int64_t ticks = 0;
+    bool operator==(const ExtendedDateTime&) const = default;
+};
 // The 16 bytes in the order the GUID is written ({00112233-4455-6677-8899-AABBCCDDEEFF}).
 struct Guid {
     std::array<uint8_t, 16> bytes{};
@@ -40,8 +46,9 @@ struct Decimal {
 // Binary data (Binary and OLE fields, raw property values).
 using Bytes = std::vector<uint8_t>;
 
-using Value = std::variant<Null, bool, uint8_t, int16_t, int32_t, Currency, float, double, DateTime,
-                           std::u16string, Bytes, Guid, Decimal>;
+// int64_t is ACE's BigInt (Access 2016 and later).
+using Value = std::variant<Null, bool, uint8_t, int16_t, int32_t, int64_t, Currency, float, double,
+                           DateTime, ExtendedDateTime, std::u16string, Bytes, Guid, Decimal>;
 
 inline bool isNull(const Value& v) {
     return std::holds_alternative<Null>(v);

@@ -2,6 +2,7 @@
 
 #include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
+#include "jet/catalog/calculated_columns.h"
 
 namespace jet {
 
@@ -42,7 +43,7 @@ Table Database::openTable(std::u16string_view name) {
 }
 
 Table Database::openTable(const CatalogEntry& entry) {
-    return Table(*file_, readTableDefinition(*file_, static_cast<uint32_t>(entry.id)));
+    return Table(*file_, readTableDefinitionOf(*file_, entry));
 }
 
 }  // namespace jet

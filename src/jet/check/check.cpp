@@ -5,6 +5,7 @@
 #include <set>
 
 #include "jet/base/text.h"
+#include "jet/catalog/calculated_columns.h"
 #include "jet/check/check_index.h"
 #include "jet/check/check_pages.h"
 #include "jet/check/check_table.h"
@@ -106,7 +107,7 @@ struct DatabaseCheck {
         table.system = entry.isSystem();
         const uint32_t first = static_cast<uint32_t>(entry.id);
         try {
-            table.definition = readTableDefinition(file, first);
+            table.definition = readTableDefinitionOf(file, entry);
         } catch (const Error& e) {
             faults.push_back({first, table.name + ": " + e.description()});
             return;

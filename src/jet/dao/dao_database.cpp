@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jet/base/text.h"
+#include "jet/catalog/calculated_columns.h"
 #include "jet/dao/dao_table_state.h"
 
 namespace jet::dao {
@@ -14,8 +15,11 @@ std::shared_ptr<const std::vector<TableDef>> readTableDefs(jet::Database& db, Da
     for (const auto& entry : db.catalog()) {
         if (!entry.isTable()) continue;
         ByteView blob({entry.properties.data(), entry.properties.size()}, entry.location.page);
-        tables->emplace_back(entry, readTableDefinition(db.file(), static_cast<uint32_t>(entry.id)),
-                             parsePropertyBlob(blob, db.file().format().codePage), owner);
+        PropertySet properties = parsePropertyBlob(blob, db.file().format().codePage);
+        TableDefinition definition =
+            readTableDefinition(db.file(), static_cast<uint32_t>(entry.id));
+        applyCalculatedResultTypes(definition, properties);
+        tables->emplace_back(entry, std::move(definition), std::move(properties), owner);
     }
     return tables;
 }

@@ -9,8 +9,16 @@ Field::Field(const ColumnDef& column, const PropertyBlock* properties) : column_
 }
 
 int16_t Field::Type() const {
-    if (column_.typeCode == uint8_t(ColumnType::Decimal)) return data_type::dbDecimal;
-    return column_.typeCode;
+    switch (column_.type()) {
+        case ColumnType::Decimal:
+            return data_type::dbDecimal;
+        case ColumnType::BigInt:
+            return data_type::dbBigInt;
+        case ColumnType::ExtendedDateTime:
+            return data_type::dbDateTimeExtended;
+        default:
+            return column_.typeCode;
+    }
 }
 
 int32_t Field::Size() const {

@@ -13,11 +13,14 @@ namespace jet::dao {
 
 class TableDef;
 
-// DAO's DataTypeEnum; note that a Decimal column reports dbDecimal = 20.
+// DAO's DataTypeEnum; note that a Decimal column reports dbDecimal = 20, a BigInt column
+// dbBigInt = 16 and an extended Date/Time column dbDateTimeExtended = 26, not their stored
+// type codes.
 namespace data_type {
 inline constexpr int16_t dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5,
                          dbSingle = 6, dbDouble = 7, dbDate = 8, dbBinary = 9, dbText = 10,
-                         dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbDecimal = 20;
+                         dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16, dbDecimal = 20,
+                         dbDateTimeExtended = 26;
 }
 // DAO's FieldAttributeEnum.
 namespace field_attribute {

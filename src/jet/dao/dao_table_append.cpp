@@ -45,6 +45,10 @@ ColumnType columnTypeOf(int16_t type) {
             return static_cast<ColumnType>(type);
         case dbDecimal:
             return ColumnType::Decimal;
+        case dbBigInt:
+            return ColumnType::BigInt;
+        case dbDateTimeExtended:
+            return ColumnType::ExtendedDateTime;
         default:
             throw Error(ErrorCode::InvalidArgument,
                         "Ungültiger Feldtyp " + std::to_string(type) + ".");

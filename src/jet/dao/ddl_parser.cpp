@@ -180,6 +180,8 @@ std::optional<TypeInfo> lookUpType(const std::string& name) {
         {"LONG", {T::Long}},
         {"INT", {T::Long}},
         {"INTEGER4", {T::Long}},
+        // ACE 16 and later ("Large Number"); the table creator refuses it in older files.
+        {"BIGINT", {T::BigInt}},
         {"COUNTER", {T::Long, column_flag::kAutoLong}},
         {"AUTOINCREMENT", {T::Long, column_flag::kAutoLong}},
         {"CURRENCY", {T::Currency}},
@@ -198,6 +200,8 @@ std::optional<TypeInfo> lookUpType(const std::string& name) {
         {"DATE", {T::DateTime}},
         {"TIME", {T::DateTime}},
         {"TIMESTAMP", {T::DateTime}},
+        // ACE 17 and later (Date/Time Extended), under SQL Server's name for the same range.
+        {"DATETIME2", {T::ExtendedDateTime}},
         {"BINARY", {T::Binary}},
         {"VARBINARY", {T::Binary}},
         {"BINARY VARYING", {T::Binary}},

@@ -11,6 +11,7 @@
 #include "jet/base/date_text.h"
 #include "jet/base/errors.h"
 #include "jet/base/exact_number.h"
+#include "jet/base/extended_date.h"
 #include "jet/base/guid_text.h"
 #include "jet/base/number_text.h"
 #include "jet/base/text.h"
@@ -61,11 +62,16 @@ std::u16string_view fieldName(const ColumnDef& column, const FieldRules& rules) 
     return rules.fieldName.empty() ? column.name : rules.fieldName;
 }
 
-// Single, Double and Date as a double; callers that need a Single's own digits look first.
+// Single, Double and the dates as a double; callers that need a Single's own digits look
+// first.
 std::optional<double> floatingOf(const Value& value) {
     if (auto* f = std::get_if<float>(&value)) return *f;
     if (auto* d = std::get_if<double>(&value)) return *d;
     if (auto* t = std::get_if<DateTime>(&value)) return t->days;
+    if (auto* e = std::get_if<ExtendedDateTime>(&value)) {
+        if (!isExtendedDateInRange(*e)) throwNumericOverflow();
+        return jetDaysOf(*e);
+    }
     return std::nullopt;
 }
 
@@ -230,6 +236,21 @@ DateTime dateFor(const Value& value, const ValueLocale& locale) {
     return DateTime{days};
 }
 
+ExtendedDateTime extendedDateFor(const Value& value, const ValueLocale& locale) {
+    if (auto* e = std::get_if<ExtendedDateTime>(&value)) {
+        if (!isExtendedDateInRange(*e)) throwNumericOverflow();
+        return *e;
+    }
+    if (auto* s = std::get_if<std::u16string>(&value)) {
+        const auto date = parseExtendedDateText(*s, locale);
+        if (!date) throwConversionFailed();
+        return *date;
+    }
+    const auto date = extendedDateFromJetDays(doubleFor(value, locale));
+    if (!date) throwNumericOverflow();
+    return *date;
+}
+
 std::u16string textOfBytes(const Bytes& bytes) {
     if (bytes.size() % kBytesPerChar != 0) throwConversionFailed();
     std::u16string text(bytes.size() / kBytesPerChar, u'\0');
@@ -254,6 +275,10 @@ std::u16string textFor(const Value& value, const ValueLocale& locale) {
     if (auto* t = std::get_if<DateTime>(&value)) {
         if (!isDateInRange(t->days)) throwConversionFailed();
         return formatDateText(t->days, locale);
+    }
+    if (auto* e = std::get_if<ExtendedDateTime>(&value)) {
+        if (!isExtendedDateInRange(*e)) throwConversionFailed();
+        return fromUtf8(formatExtendedDate(*e));
     }
     if (auto* g = std::get_if<Guid>(&value)) return formatGuidText(*g);
     if (auto* bytes = std::get_if<Bytes>(&value)) return textOfBytes(*bytes);
@@ -344,6 +369,12 @@ bool withOwnType(const ColumnDef& column, const Value& assigned, Take&& take) {
             return pass(std::get_if<int16_t>(&assigned));
         case ColumnType::Long:
             return pass(std::get_if<int32_t>(&assigned));
+        case ColumnType::BigInt:
+            return pass(std::get_if<int64_t>(&assigned));
+        case ColumnType::ExtendedDateTime: {
+            auto* e = std::get_if<ExtendedDateTime>(&assigned);
+            return pass(e && isExtendedDateInRange(*e) ? e : nullptr);
+        }
         case ColumnType::Currency:
             return pass(std::get_if<Currency>(&assigned));
         case ColumnType::Single: {
@@ -391,6 +422,8 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
             return static_cast<int16_t>(integerFor(assigned, INT16_MIN, INT16_MAX, locale));
         case ColumnType::Long:
             return static_cast<int32_t>(integerFor(assigned, INT32_MIN, INT32_MAX, locale));
+        case ColumnType::BigInt:
+            return integerFor(assigned, INT64_MIN, INT64_MAX, locale);
         case ColumnType::Currency:
             return currencyFor(assigned, locale);
         case ColumnType::Single:
@@ -399,6 +432,8 @@ Value convertForField(const ColumnDef& column, const Value& assigned, const Fiel
             return doubleFor(assigned, locale);
         case ColumnType::DateTime:
             return dateFor(assigned, locale);
+        case ColumnType::ExtendedDateTime:
+            return extendedDateFor(assigned, locale);
         case ColumnType::Text:
         case ColumnType::Memo:
             return checkedText(column, textFor(assigned, locale), rules);

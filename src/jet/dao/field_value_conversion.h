@@ -15,15 +15,23 @@
 //                and 2.675 rounds to 2.68. Outside the type's range (Byte 0..255, Integer,
 //                Long, Currency -922337203685477.5808..922337203685477.5807, Decimal: more
 //                digits than the field's precision at its scale) is 3349.
+//   BigInt       the same sources, exactly (an integer of 64 bits never passes through a
+//                double); outside -9223372036854775808..9223372036854775807 is 3349.
 //   Single, Double
 //                the same sources, correctly rounded; beyond a Single's range is 3349.
 //   Date/Time    dates; numbers as days (as VBA's CDate); text in the forms of date_text.h.
 //                Numbers and dates outside 01.01.0100..31.12.9999 are 3349, text naming no
 //                valid date is 3421. Text that is only a number is not a date (3421).
+//   Date/Time extended
+//                extended dates exact; Jet's dates and numbers (as days) to the microsecond;
+//                text "YYYY-MM-DD HH:MM:SS.fffffff" exact, the other date forms as Date/Time
+//                reads them. Outside 01.01.0001..31.12.9999 is 3349, text naming no valid
+//                date 3421.
 //   Text, Memo   text as it is; numbers as VBA's CStr writes them under the locale (Double 15
 //                significant digits, "1,5", "1E+15"; Currency and Decimal without trailing
 //                zeros); Yes/No as the locale's words ("Wahr"/"Falsch"); dates as the
-//                locale's general date (date_text.h); a GUID as {XXXXXXXX-XXXX-...}; binary
+//                locale's general date (date_text.h), extended dates as
+//                "YYYY-MM-DD HH:MM:SS.fffffff"; a GUID as {XXXXXXXX-XXXX-...}; binary
 //                data as UTF-16LE (an odd length is 3421). Longer than the field (Text: its
 //                length / 2 characters, in an Access 97 file its length; Memo: Jet's
 //                long-value limit) is 3163; a character an Access 97 file's code page lacks

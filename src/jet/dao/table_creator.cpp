@@ -10,6 +10,7 @@
 #include "jet/catalog/property_writer.h"
 #include "jet/catalog/system_table_row.h"
 #include "jet/dao/dao_database.h"
+#include "jet/format/extended_date_layout.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_page_image.h"
 #include "jet/page/header_writer.h"
@@ -57,6 +58,19 @@ TypeLayout typeLayout(const NewColumn& c) {
     invalid("Unbekannter Feldtyp für '" + toUtf8(c.name) + "'.");
 }
 
+// The ACE types newer than the file: Access 2016 brought BigInt, Access 2019 the extended
+// Date/Time; an older Access could not open a file holding them.
+void requireTypeInFormat(const Format& format, const NewColumn& c) {
+    const auto refuse = [&c](const char* type, const char* access) {
+        invalid("Das Feld '" + toUtf8(c.name) + "' kann nicht angelegt werden: den Datentyp " +
+                type + " gibt es erst in Datenbanken ab " + access + ".");
+    };
+    if (c.type == ColumnType::BigInt && format.version < FormatVersion::Ace16)
+        refuse("BigInt (Große Zahl)", "Access 2016 (ACE 16)");
+    if (c.type == ColumnType::ExtendedDateTime && format.version < FormatVersion::Ace17)
+        refuse("Datum/Uhrzeit erweitert", "Access 2019 (ACE 17)");
+}
+
 void checkColumnName(const std::u16string& name) {
     if (name.empty() || name.size() > kMaxObjectNameLength || name.front() == u' ')
         invalid("'" + toUtf8(name) + "' ist kein gültiger Feldname.");
@@ -93,6 +107,7 @@ std::vector<ColumnDef> layoutColumns(const std::vector<NewColumn>& columns, cons
     uint16_t varCount = 0, fixedOffset = 0;
     for (const NewColumn& n : columns) {
         checkColumnName(n.name);
+        requireTypeInFormat(format, n);
         for (const ColumnDef& other : out)
             if (equalIgnoringCase(other.name, n.name))
                 throw Error(ErrorCode::DuplicateFieldName,
@@ -273,7 +288,10 @@ uint16_t fixedTypeLength(ColumnType type) {
         case ColumnType::Currency:
         case ColumnType::Double:
         case ColumnType::DateTime:
+        case ColumnType::BigInt:
             return 8;
+        case ColumnType::ExtendedDateTime:
+            return extended_date_layout::kSize;
         case ColumnType::Guid:
             return 16;
         case ColumnType::Decimal:

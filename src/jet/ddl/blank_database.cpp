@@ -79,8 +79,27 @@ struct BlankKind {
     const char16_t* accessVersion;
 };
 constexpr BlankKind kJet4Blank{&kJet4Format, 0, u"08.50"};
-// Access 2010's format: General sort order; MSysDb names "09.50" as in Access's own files.
-constexpr BlankKind kAceBlank{&kAce14Format, 1, u"09.50"};
+// Access 2010's format and later: General sort order; MSysDb names "09.50" as in Access's own
+// files of every ACE version.
+constexpr BlankKind aceBlank(const Format* format) {
+    return {format, 1, u"09.50"};
+}
+
+const Format& aceFormatOf(FormatVersion version) {
+    switch (version) {
+        case FormatVersion::Ace14:
+            return kAce14Format;
+        case FormatVersion::Ace15:
+            return kAce15Format;
+        case FormatVersion::Ace16:
+            return kAce16Format;
+        case FormatVersion::Ace17:
+            return kAce17Format;
+        default:
+            throw Error(ErrorCode::InvalidArgument,
+                        "Neue .accdb-Datenbanken gibt es nur in den ACE-Versionen 14 bis 17.");
+    }
+}
 
 // The objects of a new file in the order Access stores them. Access's containers carry
 // synthetic ids counting up from 0x80000000.
@@ -217,8 +236,8 @@ void createBlankDatabase(const std::string& path) {
     createBlank(path, kJet4Blank);
 }
 
-void createBlankAceDatabase(const std::string& path) {
-    createBlank(path, kAceBlank);
+void createBlankAceDatabase(const std::string& path, FormatVersion version) {
+    createBlank(path, aceBlank(&aceFormatOf(version)));
 }
 
 }  // namespace jet

@@ -16,6 +16,8 @@
 
 #include <string>
 
+#include "jet/format/format.h"
+
 namespace jet {
 
 // Writes the database at `path`. Throws Error: DatabaseExists when there is a file (or
@@ -27,8 +29,10 @@ void createBlankDatabase(const std::string& path);
 // General sort order (sort version 1) in the header and on every text column, AccessVersion
 // "09.50". The ACE system tables (MSysComplexColumns and its MSysComplexType_* templates,
 // MSysNavPane*, MSysResources, MSysAccessStorage) are not made: attachment and multi-value
-// columns are not written here, and the others belong to Access's user interface. Throws
-// as createBlankDatabase.
-void createBlankAceDatabase(const std::string& path);
+// columns are not written here, and the others belong to Access's user interface. `version`
+// picks the version byte on page 0: 14 (Access 2010) to 17 (Access 2019 and later); only the
+// column types a version allows differ (BigInt from 16, extended Date/Time from 17). Throws
+// as createBlankDatabase, and InvalidArgument for another version.
+void createBlankAceDatabase(const std::string& path, FormatVersion version = FormatVersion::Ace14);
 
 }  // namespace jet

@@ -8,7 +8,9 @@
 #include "jet/base/code_page_text.h"
 #include "jet/base/errors.h"
 #include "jet/base/text.h"
+#include "jet/format/extended_date_layout.h"
 #include "jet/index/index_key_format.h"
+#include "jet/table/extended_date_field.h"
 #include "jet/table/index_value_conversion.h"
 
 namespace jet {
@@ -113,6 +115,27 @@ void appendDecimal(std::vector<uint8_t>& out, const Decimal& value, bool ascendi
     if (negative == ascending) invertFrom(out, start);
 }
 
+// The stored text in blocks of 8 with a separator after each; descending inverts all but the
+// separators.
+void appendExtendedDate(std::vector<uint8_t>& out, const ExtendedDateTime& value, bool ascending) {
+    using namespace extended_date_layout;
+    uint8_t stored[kSize];
+    writeExtendedDateField(value, stored);
+    uint8_t trailer[sizeof kKeyAscendingTrailer];
+    std::copy(std::begin(kKeyAscendingTrailer), std::end(kKeyAscendingTrailer), trailer);
+    if (!ascending) {
+        for (uint8_t& b : stored) b = static_cast<uint8_t>(~b);
+        for (uint8_t& b : trailer) b = static_cast<uint8_t>(~b);
+    }
+    for (size_t block = 0; block < kKeyBlocks; ++block) {
+        const uint8_t* from = stored + block * kKeyBlockSize;
+        out.insert(out.end(), from, from + kKeyBlockSize);
+        out.push_back(kKeyBlockSeparator);
+    }
+    out.insert(out.end(), stored + kKeyBlocks * kKeyBlockSize, stored + kSize);
+    out.insert(out.end(), std::begin(trailer), std::end(trailer));
+}
+
 bool isGeneralSortOrder(const ColumnDef& column, uint8_t version) {
     return (column.sortLcid == kGeneralLcid || column.sortLcid == 0) &&
            column.sortVersion == version;
@@ -175,8 +198,13 @@ void appendNonNull(std::vector<uint8_t>& out, const ColumnDef& column, const Val
         case ColumnType::Complex:
             return appendInteger(out, integerValue(column, value, INT32_MIN, INT32_MAX), 4,
                                  ascending);
+        case ColumnType::BigInt:
+            return appendInteger(out, integerValue(column, value, INT64_MIN, INT64_MAX), 8,
+                                 ascending);
         case ColumnType::Currency:
             return appendInteger(out, currencyValue(column, value).units, 8, ascending);
+        case ColumnType::ExtendedDateTime:
+            return appendExtendedDate(out, extendedDateValue(column, value), ascending);
         case ColumnType::Single:
             return appendFloating(out, std::bit_cast<uint32_t>(singleValue(column, value)), 4,
                                   ascending);

@@ -5,6 +5,8 @@
 
 #include "jet/base/errors.h"
 #include "jet/base/text.h"
+#include "jet/format/extended_date_layout.h"
+#include "jet/table/extended_date_field.h"
 #include "jet/table/index_value_conversion.h"
 #include "jet/table/text_compression.h"
 
@@ -59,6 +61,19 @@ void appendDecimal(const ColumnDef& column, const Value& value, std::vector<uint
     }
 }
 
+size_t putExtendedDate(const ColumnDef& column, const Value& value, uint8_t* out, size_t room) {
+    if (room < extended_date_layout::kSize) return 0;
+    writeExtendedDateField(extendedDateValue(column, value), out);
+    return extended_date_layout::kSize;
+}
+
+void appendExtendedDate(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out) {
+    const ExtendedDateTime date = extendedDateValue(column, value);
+    const size_t at = out.size();
+    out.resize(at + extended_date_layout::kSize);
+    writeExtendedDateField(date, out.data() + at);
+}
+
 void appendText(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out) {
     appendStoredText(column, fieldText(column, value), out);
 }
@@ -103,6 +118,10 @@ void appendFieldBytes(const ColumnDef& column, const Value& value, std::vector<u
             return appendLittleEndian(integerOf<int16_t>(column, value), out);
         case ColumnType::Long:
             return appendLittleEndian(integerOf<int32_t>(column, value), out);
+        case ColumnType::BigInt:
+            return appendLittleEndian(integerOf<int64_t>(column, value), out);
+        case ColumnType::ExtendedDateTime:
+            return appendExtendedDate(column, value, out);
         case ColumnType::Currency:
             return appendLittleEndian(currencyValue(column, value).units, out);
         case ColumnType::Single:
@@ -130,6 +149,10 @@ size_t writeFixedFieldBytes(const ColumnDef& column, const Value& value, uint8_t
             return putLittleEndian(integerOf<int16_t>(column, value), out, room);
         case ColumnType::Long:
             return putLittleEndian(integerOf<int32_t>(column, value), out, room);
+        case ColumnType::BigInt:
+            return putLittleEndian(integerOf<int64_t>(column, value), out, room);
+        case ColumnType::ExtendedDateTime:
+            return putExtendedDate(column, value, out, room);
         case ColumnType::Currency:
             return putLittleEndian(currencyValue(column, value).units, out, room);
         case ColumnType::Single:

@@ -30,10 +30,10 @@ inline constexpr uint8_t kGuidOrder[kGuidSize] = {3, 2, 1,  0,  5,  4,  7,  6,
 // NumericOverflow (a decimal beyond the column's precision).
 void appendFieldBytes(const ColumnDef& column, const Value& value, std::vector<uint8_t>& out);
 
-// The same for the fixed-size number types (Byte, Integer, Long, Currency, Single, Double,
-// Date/Time), written at `out` with `room` bytes free: returns the bytes written, or 0 for
-// another type or too little room, which appendFieldBytes then handles. Spares a row encoder
-// the copy through a buffer.
+// The same for the fixed-size number and date types (Byte, Integer, Long, BigInt, Currency,
+// Single, Double, Date/Time, extended Date/Time), written at `out` with `room` bytes free: returns
+// the bytes written, or 0 for another type or too little room, which appendFieldBytes then handles.
+// Spares a row encoder the copy through a buffer.
 size_t writeFixedFieldBytes(const ColumnDef& column, const Value& value, uint8_t* out, size_t room);
 
 // The text of a Text column's value, checked as appendFieldBytes checks it.

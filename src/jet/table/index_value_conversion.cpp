@@ -6,6 +6,7 @@
 
 #include "jet/base/errors.h"
 #include "jet/base/exact_number.h"
+#include "jet/base/extended_date.h"
 #include "jet/base/text.h"
 
 namespace jet {
@@ -24,6 +25,8 @@ std::optional<double> floatingOf(const Value& value) {
     if (auto* f = std::get_if<float>(&value)) return *f;
     if (auto* d = std::get_if<double>(&value)) return *d;
     if (auto* t = std::get_if<DateTime>(&value)) return t->days;
+    if (auto* e = std::get_if<ExtendedDateTime>(&value); e && isExtendedDateInRange(*e))
+        return jetDaysOf(*e);
     return std::nullopt;
 }
 
@@ -74,6 +77,17 @@ double doubleValue(const ColumnDef& column, const Value& value) {
     if (auto f = floatingOf(value)) return *f;
     if (auto x = exactOf(value)) return exactToDouble(*x);
     throwConversion(column);
+}
+
+ExtendedDateTime extendedDateValue(const ColumnDef& column, const Value& value) {
+    if (auto* e = std::get_if<ExtendedDateTime>(&value)) {
+        if (!isExtendedDateInRange(*e)) throwConversion(column);
+        return *e;
+    }
+    auto f = floatingOf(value);
+    auto converted = f ? extendedDateFromJetDays(*f) : std::nullopt;
+    if (!converted) throwConversion(column);
+    return *converted;
 }
 
 Decimal decimalValue(const ColumnDef& column, const Value& value) {

@@ -20,6 +20,8 @@ int64_t integerValue(const ColumnDef& column, const Value& value, int64_t min, i
 Currency currencyValue(const ColumnDef& column, const Value& value);
 float singleValue(const ColumnDef& column, const Value& value);
 double doubleValue(const ColumnDef& column, const Value& value);
+// An extended date in the field's range; a Jet date (or a number of days) to the microsecond.
+ExtendedDateTime extendedDateValue(const ColumnDef& column, const Value& value);
 // A decimal at the column's scale, its magnitude within 128 bits.
 Decimal decimalValue(const ColumnDef& column, const Value& value);
 Guid guidValue(const ColumnDef& column, const Value& value);

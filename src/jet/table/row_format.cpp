@@ -4,6 +4,8 @@
 
 #include "jet/base/code_page_text.h"
 #include "jet/base/text.h"
+#include "jet/table/calculated_value.h"
+#include "jet/table/extended_date_field.h"
 #include "jet/table/field_encoding.h"
 #include "jet/table/long_value.h"
 
@@ -34,7 +36,7 @@ void RowFormat::split(ByteView row, std::vector<FieldSpan>& out) const {
 
     for (const auto& c : table_.columns) {
         FieldSpan& f = out[c.number];
-        if (c.typeCode == uint8_t(ColumnType::Boolean)) {
+        if (c.isMaskBoolean()) {
             f.present = notNull(c.number);
             continue;
         }
@@ -120,13 +122,16 @@ T fixedAs(ByteView b) {
     return v;
 }
 
-}  // namespace
+std::u16string decodeText(const ColumnDef& column, std::span<const uint8_t> stored) {
+    if (column.codePage != 0) return codePageText(column.codePage).decode(stored);
+    return decodeStoredText(stored);
+}
 
-Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& field) {
-    if (column.typeCode == uint8_t(ColumnType::Boolean)) return field.present;
-    if (!field.present) return Null{};
-    const ByteView& b = field.bytes;
+// A fixed-size value from its bytes; nullopt for the other types.
+std::optional<Value> decodeFixed(const ColumnDef& column, const ByteView& b) {
     switch (column.type()) {
+        case ColumnType::Boolean:  // calculated only: a byte
+            return b.u8(0) != 0;
         case ColumnType::Byte:
             return b.u8(0);
         case ColumnType::Integer:
@@ -134,6 +139,8 @@ Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& fiel
         case ColumnType::Long:
         case ColumnType::Complex:
             return b.i32(0);
+        case ColumnType::BigInt:
+            return static_cast<int64_t>(b.u64(0));
         case ColumnType::Currency:
             return Currency{static_cast<int64_t>(b.u64(0))};
         case ColumnType::Single:
@@ -142,18 +149,45 @@ Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& fiel
             return b.f64(0);
         case ColumnType::DateTime:
             return DateTime{b.f64(0)};
+        case ColumnType::ExtendedDateTime:
+            return readExtendedDateField(b);
         case ColumnType::Guid:
             return decodeGuid(b);
+        default:
+            return std::nullopt;
+    }
+}
+
+// A calculated column's value: the result's bytes unwrapped, decoded as the result type's. An
+// empty result is NULL (Access stores that for a NULL result of a fixed-size type).
+Value decodeCalculated(PageFile& file, const ColumnDef& column, const ByteView& stored) {
+    if (column.type() == ColumnType::Memo) {
+        const Bytes whole = readLongValue(file, stored);
+        return decodeText(column, unwrapCalculatedValue(ByteView(whole, stored.page())).span());
+    }
+    const ByteView result = unwrapCalculatedValue(stored);
+    if (column.type() == ColumnType::Text) return decodeText(column, result.span());
+    if (result.size() == 0) return Null{};
+    if (column.type() == ColumnType::Decimal) return decodeCalculatedDecimal(result);
+    if (auto fixed = decodeFixed(column, result)) return std::move(*fixed);
+    return Bytes(result.data(), result.data() + result.size());
+}
+
+}  // namespace
+
+Value decodeField(PageFile& file, const ColumnDef& column, const FieldSpan& field) {
+    if (column.isMaskBoolean()) return field.present;
+    if (!field.present) return Null{};
+    const ByteView& b = field.bytes;
+    if (column.isCalculated()) return decodeCalculated(file, column, b);
+    if (auto fixed = decodeFixed(column, b)) return std::move(*fixed);
+    switch (column.type()) {
         case ColumnType::Decimal:
             return decodeDecimal(b, column.scale);
         case ColumnType::Text:
-            if (column.codePage != 0) return codePageText(column.codePage).decode(b.span());
-            return decodeStoredText(b.span());
-        case ColumnType::Memo: {
-            Bytes bytes = readLongValue(file, b);
-            if (column.codePage != 0) return codePageText(column.codePage).decode(bytes);
-            return decodeStoredText(bytes);
-        }
+            return decodeText(column, b.span());
+        case ColumnType::Memo:
+            return decodeText(column, readLongValue(file, b));
         case ColumnType::OLE:
             return readLongValue(file, b);
         default:

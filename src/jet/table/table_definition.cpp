@@ -11,7 +11,7 @@ namespace jet {
 using namespace tdef_layout;
 
 bool isKnownColumnType(uint8_t code) {
-    return (code >= 1 && code <= 12) || code == 15 || code == 16 || code == 18;
+    return (code >= 1 && code <= 12) || code == 15 || code == 16 || (code >= 18 && code <= 20);
 }
 
 const char* columnTypeName(uint8_t code) {
@@ -46,6 +46,10 @@ const char* columnTypeName(uint8_t code) {
             return "Decimal";
         case 18:
             return "Complex";
+        case 19:
+            return "BigInt";
+        case 20:
+            return "DateTimeExtended";
         default:
             return "Unknown";
     }

@@ -31,6 +31,11 @@ enum class ColumnType : uint8_t {
     // ACE: an attachment, multi-value or version-history column. The row holds a 4-byte key
     // into the column's hidden table, where the values are.
     Complex = 18,
+    // Access 2016 and later (ACE 16): a signed 64-bit integer ("Large Number").
+    BigInt = 19,
+    // Access 2019 and later (ACE 17): Date/Time Extended, 100-ns precision from year 1 on,
+    // stored as text (jet/format/extended_date_layout.h).
+    ExtendedDateTime = 20,
 };
 // False for type codes this engine does not know (rare Jet types and the other ACE types).
 bool isKnownColumnType(uint8_t code);
@@ -49,7 +54,11 @@ inline constexpr uint8_t kExtCalculated = 0xC0;
 }  // namespace column_flag
 
 struct ColumnDef {
-    uint8_t typeCode = 0;       // ColumnType, or an unknown code kept as stored
+    uint8_t typeCode = 0;  // ColumnType, or an unknown code kept as stored; see below
+    // A calculated column's values have the type its ResultType property names, which may
+    // differ from the code its definition stores (a Currency result in a Double column). Where
+    // the catalog put the result type into typeCode, this keeps the stored code; else 0.
+    uint8_t definitionTypeCode = 0;
     uint16_t number = 0;        // stable id: null-mask bit, index definitions
     uint16_t varIndex = 0;      // slot in the row's variable-offset table
     uint16_t displayIndex = 0;  // position as Access shows it
@@ -71,12 +80,21 @@ struct ColumnDef {
     bool legacyDecimalKey = true;
 
     ColumnType type() const { return static_cast<ColumnType>(typeCode); }
+    // The code the column's definition stores.
+    uint8_t storedTypeCode() const { return definitionTypeCode ? definitionTypeCode : typeCode; }
     bool isFixed() const { return flags & column_flag::kFixed; }
     bool isLongValue() const {
         return typeCode == uint8_t(ColumnType::Memo) || typeCode == uint8_t(ColumnType::OLE);
     }
     bool isAutoNumber() const { return flags & (column_flag::kAutoLong | column_flag::kAutoGuid); }
     bool isCompressedUnicode() const { return extFlags & column_flag::kExtCompressedUnicode; }
+    // Its stored values are wrapped (jet/format/calculated_value_layout.h); a Yes/No result is
+    // stored as a field, not in the null mask.
+    bool isCalculated() const { return extFlags & column_flag::kExtCalculated; }
+    // A Yes/No column whose value is the null-mask bit.
+    bool isMaskBoolean() const {
+        return typeCode == uint8_t(ColumnType::Boolean) && !isCalculated();
+    }
     // Bytes a character takes before compression: UTF-16, or one of the code page (Jet 3).
     size_t bytesPerCharacter() const { return codePage != 0 ? 1 : 2; }
 };

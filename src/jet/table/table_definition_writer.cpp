@@ -73,12 +73,12 @@ void putMapRef(uint8_t* out, MapRef m) {
 
 void writeColumn(Buffer& b, const TdefColumnBlock& block, const ColumnDef& c) {
     uint8_t* out = b.block(block.blockSize);
-    out[block.type] = c.typeCode;
+    out[block.type] = c.storedTypeCode();
     putU32At(out, block.magic, kMagicValue);
     putU16(out + block.number, c.number);
     putU16(out + block.varIndex, c.varIndex);
     putU16(out + block.displayIndex, c.displayIndex);
-    if (c.typeCode == uint8_t(ColumnType::Decimal) && block.precision != kAbsent) {
+    if (c.storedTypeCode() == uint8_t(ColumnType::Decimal) && block.precision != kAbsent) {
         out[block.precision] = c.precision;
         out[block.scale] = c.scale;
     } else {

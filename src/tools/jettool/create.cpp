@@ -1,11 +1,14 @@
-// jettool create [--jet3 | --accdb] FILE [--schema DDL-FILE]: a new, empty Jet 4 database (with
-// --jet3 an Access 97 one, with --accdb an Access 2010 .accdb one); with --schema, the
+// jettool create [--jet3 | --accdb[=VERSION]] FILE [--schema DDL-FILE]: a new, empty Jet 4
+// database (with --jet3 an Access 97 one, with --accdb an Access 2010 .accdb one, with
+// --accdb=16 or 17 an Access 2016 or 2019 one, whose tables may hold BigInt and, in 17,
+// extended Date/Time columns); with --schema, the
 // tables of an Access SQL DDL script (what `mdb-schema FILE access` prints, plus indexes) are
 // created in it. The script is read in full before the file is made, so a faulty script
 // leaves no file behind; a table that cannot be created stops the run with the tables before
 // it stored.
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -35,19 +38,29 @@ std::vector<jet::NewTable> readSchema(const std::string& path) {
     }
 }
 
+// The ACE version an --accdb option names; nullopt when `variant` is no such option.
+std::optional<jet::FormatVersion> aceVersion(const std::string& variant) {
+    if (variant == "--accdb" || variant == "--accdb=14") return jet::FormatVersion::Ace14;
+    if (variant == "--accdb=15") return jet::FormatVersion::Ace15;
+    if (variant == "--accdb=16") return jet::FormatVersion::Ace16;
+    if (variant == "--accdb=17") return jet::FormatVersion::Ace17;
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runCreate(const std::vector<std::string>& given, std::ostream& out) {
     const std::string variant = !given.empty() && given[0].rfind("--", 0) == 0 ? given[0] : "";
-    if (!variant.empty() && variant != "--jet3" && variant != "--accdb") return 2;
+    const std::optional<jet::FormatVersion> ace = aceVersion(variant);
+    if (!variant.empty() && variant != "--jet3" && !ace) return 2;
     const std::vector<std::string> args(given.begin() + (variant.empty() ? 0 : 1), given.end());
     if (args.size() != 1 && !(args.size() == 3 && args[1] == "--schema")) return 2;
     std::vector<jet::NewTable> tables;
     if (args.size() == 3) tables = readSchema(args[2]);
     if (variant == "--jet3")
         jet::createBlankDatabase97(args[0]);
-    else if (variant == "--accdb")
-        jet::createBlankAceDatabase(args[0]);
+    else if (ace)
+        jet::createBlankAceDatabase(args[0], *ace);
     else
         jet::createBlankDatabase(args[0]);
     if (tables.empty()) return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "jet/base/extended_date.h"
 #include "jet/base/text.h"
 #include "jet/catalog/database.h"
 #include "tools/jettool/command.h"
@@ -27,10 +28,14 @@ struct FieldText {
     std::string operator()(uint8_t v) const { return std::to_string(v); }
     std::string operator()(int16_t v) const { return std::to_string(v); }
     std::string operator()(int32_t v) const { return std::to_string(v); }
+    std::string operator()(int64_t v) const { return std::to_string(v); }
     std::string operator()(const jet::Currency& v) const { return formatCurrency(v); }
     std::string operator()(float v) const { return formatSingle(v); }
     std::string operator()(double v) const { return formatDouble(v); }
     std::string operator()(const jet::DateTime& v) const { return quoted(formatDateTime(v.days)); }
+    std::string operator()(const jet::ExtendedDateTime& v) const {
+        return quoted(jet::formatExtendedDate(v));
+    }
     std::string operator()(const std::u16string& v) const { return quoted(jet::toUtf8(v)); }
     std::string operator()(const jet::Bytes& v) const { return quoted(formatHex(v)); }
     std::string operator()(const jet::Guid& v) const { return quoted(formatGuid(v)); }

@@ -10,18 +10,19 @@
 namespace {
 
 void usage() {
-    std::cerr << "Aufruf: jettool tables DATEI\n"
-                 "        jettool schema DATEI [TABELLE]\n"
-                 "        jettool export DATEI TABELLE\n"
-                 "        jettool check DATEI\n"
-                 "        jettool import DATEI TABELLE CSV-DATEI\n"
-                 "        jettool exec DATEI \"DELETE FROM tabelle\"\n"
-                 "        jettool drop DATEI TABELLE\n"
-                 "        jettool rename DATEI ALT NEU\n"
-                 "        jettool drop-relations DATEI\n"
-                 "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
-                 "        jettool create [--jet3 | --accdb] DATEI [--schema DDL-DATEI]\n"
-                 "        jettool recover DATEI\n";
+    std::cerr
+        << "Aufruf: jettool tables DATEI\n"
+           "        jettool schema DATEI [TABELLE]\n"
+           "        jettool export DATEI TABELLE\n"
+           "        jettool check DATEI\n"
+           "        jettool import DATEI TABELLE CSV-DATEI\n"
+           "        jettool exec DATEI \"DELETE FROM tabelle\"\n"
+           "        jettool drop DATEI TABELLE\n"
+           "        jettool rename DATEI ALT NEU\n"
+           "        jettool drop-relations DATEI\n"
+           "        jettool copy-structure DATEI TABELLE NEUER-NAME\n"
+           "        jettool create [--jet3 | --accdb[=14|15|16|17]] DATEI [--schema DDL-DATEI]\n"
+           "        jettool recover DATEI\n";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/jettool/property_text.h"
 
+#include "jet/base/extended_date.h"
 #include "jet/base/text.h"
 #include "tools/jettool/value_text.h"
 
@@ -13,10 +14,14 @@ struct Text {
     std::string operator()(uint8_t v) const { return std::to_string(v); }
     std::string operator()(int16_t v) const { return std::to_string(v); }
     std::string operator()(int32_t v) const { return std::to_string(v); }
+    std::string operator()(int64_t v) const { return std::to_string(v); }
     std::string operator()(const jet::Currency& v) const { return formatCurrency(v); }
     std::string operator()(float v) const { return formatSingle(v); }
     std::string operator()(double v) const { return formatDouble(v); }
     std::string operator()(const jet::DateTime& v) const { return formatDateTime(v.days); }
+    std::string operator()(const jet::ExtendedDateTime& v) const {
+        return jet::formatExtendedDate(v);
+    }
     std::string operator()(const std::u16string& v) const { return "\"" + jet::toUtf8(v) + "\""; }
     std::string operator()(const jet::Bytes& v) const { return "0x" + formatHex(v); }
     std::string operator()(const jet::Guid& v) const { return formatGuid(v); }

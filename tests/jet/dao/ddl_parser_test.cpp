@@ -119,7 +119,8 @@ TEST(DdlParser, JetSynonymsSizesAndCompression) {
     const auto t = parseDdl(
                        "create table x (a COUNTER, b varchar(20) WITH COMPRESSION, c LONG,"
                        " d SHORT, e YESNO, f MEMO WITH COMP, g HYPERLINK, h LONGBINARY, i TEXT,"
-                       " j DECIMAL, k GUID, l VARBINARY(16), m FLOAT, n REAL)")
+                       " j DECIMAL, k GUID, l VARBINARY(16), m FLOAT, n REAL, o BIGINT,"
+                       " p DATETIME2)")
                        .at(0);
     EXPECT_EQ(columnNamed(t, u"a").type, ColumnType::Long);
     EXPECT_TRUE(columnNamed(t, u"a").flags & column_flag::kAutoLong);
@@ -138,6 +139,8 @@ TEST(DdlParser, JetSynonymsSizesAndCompression) {
     EXPECT_EQ(columnNamed(t, u"l").length, 16);
     EXPECT_EQ(columnNamed(t, u"m").type, ColumnType::Double);
     EXPECT_EQ(columnNamed(t, u"n").type, ColumnType::Single);
+    EXPECT_EQ(columnNamed(t, u"o").type, ColumnType::BigInt);
+    EXPECT_EQ(columnNamed(t, u"p").type, ColumnType::ExtendedDateTime);
 }
 
 TEST(DdlParser, ConstraintsAndIndexStatements) {

@@ -422,5 +422,46 @@ TEST(FieldValueConversion, Guids) {
     EXPECT_EQ(convert(ColumnType::Guid, asText), Value(g));
 }
 
+// A server's BIGINT arrives exactly, whether it comes as an integer, a Decimal or text; only
+// what passes 64 bits is an overflow.
+TEST(FieldValueConversion, BigIntTakesSixtyFourBitsExactly) {
+    const int64_t twoTo53Plus1 = 9007199254740993;
+    EXPECT_EQ(convert(ColumnType::BigInt, exactToDecimal(exactFromInteger(twoTo53Plus1))),
+              Value(twoTo53Plus1));
+    EXPECT_EQ(convert(ColumnType::BigInt, text(u"-9223372036854775808")),
+              Value(std::numeric_limits<int64_t>::min()));
+    EXPECT_EQ(convert(ColumnType::BigInt, int32_t{-7}), Value(int64_t{-7}));
+    EXPECT_EQ(convert(ColumnType::BigInt, 2.5), Value(int64_t{2}));  // half to even
+    EXPECT_EQ(errorNumber(ColumnType::BigInt, text(u"9223372036854775808")), 3349);
+    EXPECT_EQ(errorNumber(ColumnType::BigInt, 9.3e18), 3349);
+    EXPECT_EQ(errorNumber(ColumnType::BigInt, Guid{}), 3421);
+    // Back to text exactly, and into a Long only when it fits.
+    EXPECT_EQ(convert(column(ColumnType::Text, 100), int64_t{twoTo53Plus1}),
+              Value(text(u"9007199254740993")));
+    EXPECT_EQ(errorNumber(ColumnType::Long, int64_t{1} << 31), 3349);
+}
+
+// An extended date takes the 100 ns of ISO text and of its own values; Jet's dates and
+// numbers of days come to the microsecond.
+TEST(FieldValueConversion, ExtendedDateTimeKeepsHundredNanoseconds) {
+    const ColumnDef c = column(ColumnType::ExtendedDateTime, 42);
+    const auto ticks = [&](const Value& v) {
+        return std::get<ExtendedDateTime>(convert(c, v)).ticks;
+    };
+    const int64_t leapNoon = (738944LL * 86400 + 12 * 3600) * 10'000'000;
+    EXPECT_EQ(ticks(text(u"2024-02-29 12:00:00.0000001")), leapNoon + 1);
+    EXPECT_EQ(ticks(text(u"29.02.2024 12:00")), leapNoon);
+    EXPECT_EQ(ticks(DateTime{45351.5}), leapNoon);
+    EXPECT_EQ(ticks(45351.5), leapNoon);
+    EXPECT_EQ(ticks(text(u"0001-01-01")), 0);
+    EXPECT_EQ(errorOf(c, text(u"kein Datum")).number(), 3421);
+    EXPECT_EQ(errorOf(c, ExtendedDateTime{-1}).number(), 3349);
+    EXPECT_EQ(errorOf(c, 3e6).number(), 3349);
+    // A Date/Time field takes it as Jet's days; a Text field as ISO text with seven places.
+    EXPECT_EQ(convert(ColumnType::DateTime, ExtendedDateTime{leapNoon}), Value(DateTime{45351.5}));
+    EXPECT_EQ(convert(column(ColumnType::Text, 100), ExtendedDateTime{leapNoon + 1}),
+              Value(text(u"2024-02-29 12:00:00.0000001")));
+}
+
 }  // namespace
 }  // namespace jet
