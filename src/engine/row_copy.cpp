@@ -104,6 +104,7 @@ struct ColumnTarget {
     bool identity = false;  // the identity column is never written
     bool variant = false;   // SQL Server's sql_variant, which arrives as its base value's text
     jet::dao::RecordsetField* field = nullptr;  // nullptr until a lookup found it
+    bool extendedDate = false;                  // the field keeps 100 ns, finer than Jet's days
     jet::Value value;  // the column's value, its buffers kept from row to row
 };
 
@@ -117,6 +118,12 @@ void refuseVariantAsBinary(const jet::dao::RecordsetField& field) {
         "Ein sql_variant-Wert lässt sich nicht in ein Binärfeld übernehmen: der Treiber nennt "
         "den Grundtyp des Werts nicht, nur seinen Text",
         "07006");
+}
+
+// A time stamp goes into an extended Date/Time field with every digit the field keeps.
+void takeExactExtendedDate(const odbc::Value& value, jet::Value& out) {
+    if (auto* stamp = std::get_if<odbc::Timestamp>(&value))
+        if (auto exact = exactExtendedDate(*stamp)) out = *exact;
 }
 
 // One column of the current row into the new record. False when it failed (and was reported).
@@ -135,8 +142,13 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
         const auto* text = std::get_if<std::u16string>(&value);
         if (!text) assignAccessValue(value, to.value);
         if (!to.identity) {
-            if (to.field == nullptr) to.field = &target.Fields(to.fieldName);
+            if (to.field == nullptr) {
+                to.field = &target.Fields(to.fieldName);
+                to.extendedDate =
+                    to.field->column().typeCode == uint8_t(jet::ColumnType::ExtendedDateTime);
+            }
             if (to.variant && !odbc::isNull(value)) refuseVariantAsBinary(*to.field);
+            if (to.extendedDate) takeExactExtendedDate(value, to.value);
             if (text)
                 to.field->SetText(*text);
             else

@@ -3,22 +3,14 @@
 #include <limits>
 #include <type_traits>
 
+#include "jet/base/civil_calendar.h"
 #include "jet/base/exact_number.h"
+#include "jet/base/extended_date.h"
 #include "jet/base/text.h"
 
 namespace engine {
 
 namespace {
-
-// Days between 01.01.1970 and the date (proleptic Gregorian calendar).
-int64_t daysSinceEpoch(int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
 
 constexpr int64_t kEpochInAccessDays = 25569;  // 01.01.1970 counted from 30.12.1899
 
@@ -67,7 +59,7 @@ struct Converter {
 }  // namespace
 
 double accessDays(int year, unsigned month, unsigned day) {
-    return static_cast<double>(daysSinceEpoch(year, month, day) + kEpochInAccessDays);
+    return static_cast<double>(jet::daysFromCivil({year, month, day}) + kEpochInAccessDays);
 }
 
 double dayFraction(unsigned hour, unsigned minute, unsigned second, uint32_t nanoseconds) {
@@ -77,6 +69,15 @@ double dayFraction(unsigned hour, unsigned minute, unsigned second, uint32_t nan
 
 double accessDateTime(double days, double fraction) {
     return days < 0 ? days - fraction : days + fraction;
+}
+
+std::optional<jet::ExtendedDateTime> exactExtendedDate(const odbc::Timestamp& v) {
+    constexpr uint32_t kNanosPerTick = 100;
+    if (v.nanoseconds % kNanosPerTick != 0 || v.year < 1 || v.year > 9999) return std::nullopt;
+    const int64_t day =
+        jet::daysFromCivil({v.year, v.month, v.day}) + jet::extended_date::kUnixEpochDay;
+    return jet::joinExtendedDate(
+        {day, int64_t{v.hour} * 3600 + v.minute * 60 + v.second, v.nanoseconds / kNanosPerTick});
 }
 
 jet::Value toAccessValue(const odbc::Value& value) {

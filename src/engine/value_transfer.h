@@ -1,6 +1,8 @@
 // A server column's value as the Access field receives it: the variant RDO hands to DAO.
 #pragma once
 
+#include <optional>
+
 #include "jet/base/value.h"
 #include "odbc/value.h"
 
@@ -22,5 +24,10 @@ double dayFraction(unsigned hour, unsigned minute, unsigned second, uint32_t nan
 // The day number and time joined as Jet keeps them: before 30.12.1899 the day counts backwards
 // while the fraction still moves forward in the day (-1.25 is 29.12.1899 06:00).
 double accessDateTime(double days, double fraction);
+
+// A time stamp as an extended Date/Time field (Access 2019) holds it, to the 100 ns the field
+// keeps: exact, where Jet's days would round it to about a microsecond. nullopt when the
+// field cannot hold it exactly (a year outside 1..9999, digits below 100 ns).
+std::optional<jet::ExtendedDateTime> exactExtendedDate(const odbc::Timestamp& value);
 
 }  // namespace engine
