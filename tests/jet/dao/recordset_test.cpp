@@ -6,6 +6,7 @@
 #include <iterator>
 #include <thread>
 
+#include "error_of.h"
 #include "fixture_files.h"
 #include "jet/base/text.h"
 #include "jet/check/check.h"
@@ -17,14 +18,7 @@ namespace {
 
 using dao::DBEngine;
 
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-        return 0;
-    } catch (const Error& e) {
-        return e.number();
-    }
-}
+using testing::errorOf;
 
 std::vector<std::vector<Value>> rowsOf(const std::filesystem::path& path,
                                        std::u16string_view table) {

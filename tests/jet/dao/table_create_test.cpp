@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "error_of.h"
 #include "fixture_files.h"
 #include "jet/catalog/system_table_row.h"
 #include "jet/check/check.h"
@@ -15,14 +16,7 @@ namespace {
 
 using namespace dao;
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::errorOf;
 
 NewColumn column(std::u16string name, ColumnType type, uint16_t length = 0) {
     NewColumn c;

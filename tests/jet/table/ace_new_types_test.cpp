@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "error_of.h"
 #include "fixture_files.h"
 #include "jet/base/extended_date.h"
 #include "jet/catalog/database.h"
@@ -22,14 +23,7 @@
 namespace jet {
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::errorOf;
 
 ExtendedDateTime date(std::u16string_view text) {
     auto parsed = parseExtendedDateText(text, ValueLocale{});
