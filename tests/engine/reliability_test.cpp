@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "jet/base/errors.h"
 #include "jet/base/text.h"
+#include "jet/dao/dao_database.h"
 #include "jet/page/page_file.h"
 #include "test_sources.h"
 #include "transfer_fixture.h"
@@ -82,13 +84,16 @@ class ReliabilityTest : public TransferTest {
     }
 };
 
-// The disk fills after the first flush of the table (99 rows): the next flush fails and is
-// rolled back, the run reports it and ends, and the file holds exactly those 99 rows.
+// The disk fills after the first flush of the table (99 rows; the pause before it makes the
+// refresh at row 100 due): the next flush fails and is rolled back, the run reports it and
+// ends, and the file holds exactly those 99 rows.
 TEST_F(ReliabilityTest, FullDiskEndsTheRunWithTheLastCompletedFlushOnDisk) {
     manyRows();
     FileSizeLimit limit;
     window.onYield = [&](FakeWindow&, int) {
-        if (window.progressValue[engine::ProgressBar::ProgressBar2] == 150)
+        const float position = window.progressValue[engine::ProgressBar::ProgressBar2];
+        if (position == 90) std::this_thread::sleep_for(jet::dao::Database::kRefreshInterval);
+        if (position == 150)
             limit.lowerTo(std::filesystem::file_size(target()) + jet::kJet4PageSize);
     };
     const std::optional<RunFailure> failure = failingRun();
