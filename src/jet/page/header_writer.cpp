@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "jet/base/bytes.h"
+#include "jet/base/civil_calendar.h"
 #include "jet/format/page_layout.h"
 #include "jet/page/header.h"
 #include "jet/page/page_file.h"
@@ -79,15 +80,10 @@ double jetDateNow() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    // Days from 1899-12-30 to the civil date, by the usual days-from-civil count.
-    int y = local.tm_year + 1900, m = local.tm_mon + 1, d = local.tm_mday;
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long unixDays = long(era) * 146097 + doe - 719468;
-    const long jetDays = unixDays + 25569;  // 1899-12-30 to 1970-01-01
+    const int64_t unixDays =
+        daysFromCivil({local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                       static_cast<unsigned>(local.tm_mday)});
+    const int64_t jetDays = unixDays + 25569;  // 1899-12-30 to 1970-01-01
     const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
     return double(jetDays) + seconds / 86400.0;
 }

@@ -5,25 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "jet/base/civil_calendar.h"
+
 namespace jettool {
-
-namespace {
-
-// Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    auto doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<int64_t>(yoe) + era * 400;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
-}
-
-}  // namespace
 
 std::string formatDateTime(double days) {
     // The whole part counts days (backwards before 1899-12-30), the fraction is the time of
@@ -37,13 +21,12 @@ std::string formatDateTime(double days) {
         dayNumber += days < 0 ? -1 : 1;
     }
     const int64_t kEpochOffset = 25569;  // 1899-12-30 to 1970-01-01
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(dayNumber - kEpochOffset, y, m, d);
+    const jet::CivilDate date = jet::civilFromDays(dayNumber - kEpochOffset);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
-                  static_cast<long long>(y), m, d, static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+                  static_cast<long long>(date.year), date.month, date.day,
+                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+                  static_cast<long long>(seconds % 60));
     return buf;
 }
 
