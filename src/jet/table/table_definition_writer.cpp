@@ -12,9 +12,6 @@ using namespace tdef_layout;
 
 namespace {
 
-// Access stores "General" (0x0409) as the sort order of every column that is not a decimal.
-inline constexpr uint16_t kDefaultSortLcid = 0x0409;
-
 class Buffer {
   public:
     explicit Buffer(const Format& format) : format_(format) {}
