@@ -27,10 +27,8 @@ using catalog_layout::kDatabaseObject;
 using catalog_layout::kDatabasesContainer;
 using catalog_layout::kRelationshipsContainer;
 using catalog_layout::kTablesContainer;
-constexpr int32_t kSystemObject = int32_t(0x80000000u);
 using catalog_layout::kTypeContainer;
-using catalog_layout::kTypeDatabase;
-using catalog_layout::kTypeTable;
+using blank::kSystemObject;
 
 // New files are Jet 4 files.
 const Format& kNewFileFormat = kJet4Format;
@@ -85,43 +83,31 @@ constexpr BlankKind aceBlank(const Format* format) {
     return {format, 1, u"09.50"};
 }
 
+// New .accdb files start at Access 2010's version: Access 2007's sorts text by General Legacy.
 const Format& aceFormatOf(FormatVersion version) {
-    switch (version) {
-        case FormatVersion::Ace14:
-            return kAce14Format;
-        case FormatVersion::Ace15:
-            return kAce15Format;
-        case FormatVersion::Ace16:
-            return kAce16Format;
-        case FormatVersion::Ace17:
-            return kAce17Format;
-        default:
-            throw Error(ErrorCode::InvalidArgument,
-                        "Neue .accdb-Datenbanken gibt es nur in den ACE-Versionen 14 bis 17.");
-    }
+    const Format* format = formatForVersion(static_cast<uint8_t>(version));
+    if (format == nullptr || version < FormatVersion::Ace14)
+        throw Error(ErrorCode::InvalidArgument,
+                    "Neue .accdb-Datenbanken gibt es nur in den ACE-Versionen 14 bis 17.");
+    return *format;
 }
 
 // The objects of a new file in the order Access stores them. Access's containers carry
 // synthetic ids counting up from 0x80000000.
 std::vector<CatalogObject> catalogObjects() {
     const int32_t sys = kSystemObject;
-    return {
-        {kTablesContainer, kContainersParent, u"Tables", kTypeContainer, sys, &sidEngine()},
-        {kDatabasesContainer, kContainersParent, u"Databases", kTypeContainer, sys, &sidEngine()},
-        {kRelationshipsContainer, kContainersParent, u"Relationships", kTypeContainer, sys,
-         &sidEngine()},
-        {kDatabaseObject, kDatabasesContainer, u"MSysDb", kTypeDatabase, sys, &sidAdmin()},
-        {2, kTablesContainer, u"MSysObjects", kTypeTable, sys, &sidEngine()},
-        {3, kTablesContainer, u"MSysACEs", kTypeTable, sys, &sidEngine()},
-        {4, kTablesContainer, u"MSysQueries", kTypeTable, sys, &sidEngine()},
-        {5, kTablesContainer, u"MSysRelationships", kTypeTable, sys, &sidEngine()},
-        {sys + 0, kContainersParent, u"DataAccessPages", kTypeContainer, 0, &sidAdmin()},
-        {sys + 1, kContainersParent, u"Forms", kTypeContainer, 0, &sidAdmin()},
-        {sys + 2, kContainersParent, u"Modules", kTypeContainer, 0, &sidAdmin()},
-        {sys + 3, kContainersParent, u"Reports", kTypeContainer, 0, &sidAdmin()},
-        {sys + 4, kContainersParent, u"Scripts", kTypeContainer, 0, &sidAdmin()},
-        {sys + 5, kContainersParent, u"SysRel", kTypeContainer, 0, &sidAdmin()},
-    };
+    std::vector<CatalogObject> objects = blank::engineObjects(sidEngine(), sidAdmin());
+    objects.insert(
+        objects.end(),
+        {
+            {sys + 0, kContainersParent, u"DataAccessPages", kTypeContainer, 0, &sidAdmin()},
+            {sys + 1, kContainersParent, u"Forms", kTypeContainer, 0, &sidAdmin()},
+            {sys + 2, kContainersParent, u"Modules", kTypeContainer, 0, &sidAdmin()},
+            {sys + 3, kContainersParent, u"Reports", kTypeContainer, 0, &sidAdmin()},
+            {sys + 4, kContainersParent, u"Scripts", kTypeContainer, 0, &sidAdmin()},
+            {sys + 5, kContainersParent, u"SysRel", kTypeContainer, 0, &sidAdmin()},
+        });
+    return objects;
 }
 
 // The permissions Access 2000 grants in a new file. Containers pass theirs on to new objects

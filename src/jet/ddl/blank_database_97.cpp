@@ -25,17 +25,15 @@ constexpr uint16_t kCodePage = 1252;
 // Catalog ids Jet gives its containers and the database object; Access's own objects carry
 // synthetic ids from 0x80000000 on, the first two going to its SummaryInfo and UserDefined
 // documents.
+using blank::kSystemObject;
 using catalog_layout::kContainersParent;
 using catalog_layout::kDatabaseObject;
 using catalog_layout::kDatabasesContainer;
 using catalog_layout::kRelationshipsContainer;
 using catalog_layout::kTablesContainer;
-constexpr int32_t kSystemObject = int32_t(0x80000000u);
 constexpr int32_t kFirstAccessContainer = kSystemObject + 2;
 constexpr int32_t kAccessContainers = 5;
 using catalog_layout::kTypeContainer;
-using catalog_layout::kTypeDatabase;
-using catalog_layout::kTypeTable;
 
 // Security ids of Access 97's default workgroup: Jet's engine account (owner of the system
 // objects), the Admin user (owner of everything made in the file), the Users group, the
@@ -71,24 +69,17 @@ const Bytes& sidAdmins() {
 
 // The objects of a new file in the order Access 97 stores them.
 std::vector<CatalogObject> catalogObjects() {
-    const int32_t sys = kSystemObject;
     const int32_t first = kFirstAccessContainer;
-    return {
-        {kTablesContainer, kContainersParent, u"Tables", kTypeContainer, sys, &sidEngine()},
-        {kDatabasesContainer, kContainersParent, u"Databases", kTypeContainer, sys, &sidEngine()},
-        {kRelationshipsContainer, kContainersParent, u"Relationships", kTypeContainer, sys,
-         &sidEngine()},
-        {kDatabaseObject, kDatabasesContainer, u"MSysDb", kTypeDatabase, sys, &sidAdmin()},
-        {2, kTablesContainer, u"MSysObjects", kTypeTable, sys, &sidEngine()},
-        {3, kTablesContainer, u"MSysACEs", kTypeTable, sys, &sidEngine()},
-        {4, kTablesContainer, u"MSysQueries", kTypeTable, sys, &sidEngine()},
-        {5, kTablesContainer, u"MSysRelationships", kTypeTable, sys, &sidEngine()},
-        {first + 0, kContainersParent, u"Forms", kTypeContainer, 0, &sidAdmin()},
-        {first + 1, kContainersParent, u"Reports", kTypeContainer, 0, &sidAdmin()},
-        {first + 2, kContainersParent, u"Scripts", kTypeContainer, 0, &sidAdmin()},
-        {first + 3, kContainersParent, u"Modules", kTypeContainer, 0, &sidAdmin()},
-        {first + 4, kContainersParent, u"SysRel", kTypeContainer, 0, &sidAdmin()},
-    };
+    std::vector<CatalogObject> objects = blank::engineObjects(sidEngine(), sidAdmin());
+    objects.insert(objects.end(),
+                   {
+                       {first + 0, kContainersParent, u"Forms", kTypeContainer, 0, &sidAdmin()},
+                       {first + 1, kContainersParent, u"Reports", kTypeContainer, 0, &sidAdmin()},
+                       {first + 2, kContainersParent, u"Scripts", kTypeContainer, 0, &sidAdmin()},
+                       {first + 3, kContainersParent, u"Modules", kTypeContainer, 0, &sidAdmin()},
+                       {first + 4, kContainersParent, u"SysRel", kTypeContainer, 0, &sidAdmin()},
+                   });
+    return objects;
 }
 
 // The permissions Access 97 grants in a new file, in its order: the system tables are

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "jet/base/errors.h"
+#include "jet/catalog/catalog.h"
 #include "jet/index/table_inserter.h"
 #include "jet/table/data_page_writer.h"
 
@@ -58,6 +59,22 @@ class RowValues {
 };
 
 }  // namespace
+
+std::vector<CatalogObject> engineObjects(const Bytes& engine, const Bytes& admin) {
+    using namespace catalog_layout;
+    const int32_t sys = kSystemObject;
+    return {
+        {kTablesContainer, kContainersParent, u"Tables", kTypeContainer, sys, &engine},
+        {kDatabasesContainer, kContainersParent, u"Databases", kTypeContainer, sys, &engine},
+        {kRelationshipsContainer, kContainersParent, u"Relationships", kTypeContainer, sys,
+         &engine},
+        {kDatabaseObject, kDatabasesContainer, u"MSysDb", kTypeDatabase, sys, &admin},
+        {2, kTablesContainer, u"MSysObjects", kTypeTable, sys, &engine},
+        {3, kTablesContainer, u"MSysACEs", kTypeTable, sys, &engine},
+        {4, kTablesContainer, u"MSysQueries", kTypeTable, sys, &engine},
+        {5, kTablesContainer, u"MSysRelationships", kTypeTable, sys, &engine},
+    };
+}
 
 void writeFirstPages(const std::string& path, const Format& format, const NewHeader& header) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -25,6 +25,14 @@ struct CatalogObject {
     const Bytes* owner;
 };
 
+// MSysObjects' flag on the engine's own objects; Access's containers take ids from this value on.
+inline constexpr int32_t kSystemObject = int32_t(0x80000000u);
+
+// The objects Jet itself puts in every new file, in its order: the Tables, Databases and
+// Relationships containers, MSysDb (owned by `admin`), and the four system tables. Both
+// security ids outlive the rows.
+std::vector<CatalogObject> engineObjects(const Bytes& engine, const Bytes& admin);
+
 // A row of MSysACEs. `sid` points at a security id that outlives the row.
 struct Permission {
     int32_t objectId;
