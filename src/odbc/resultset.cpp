@@ -151,11 +151,31 @@ void Resultset::State::settle() {
 
 Resultset::Resultset(std::shared_ptr<ConnectionState> connection, const std::string& sql,
                      std::optional<ResultsetType> type, std::optional<LockType> lockType)
-    : state_(std::make_unique<State>(std::move(connection), sql, CursorSettings{type, lockType})) {}
+    : state_(std::make_unique<State>(std::move(connection), sql, CursorSettings{type, lockType})) {
+    takeCurrentRow();
+}
 
 Resultset::~Resultset() = default;
-Resultset::Resultset(Resultset&&) noexcept = default;
-Resultset& Resultset::operator=(Resultset&&) noexcept = default;
+
+// A moved-from result set is closed: no current row is left behind with it.
+Resultset::Resultset(Resultset&& other) noexcept
+    : state_(std::move(other.state_)), current_(std::exchange(other.current_, {})) {}
+
+Resultset& Resultset::operator=(Resultset&& other) noexcept {
+    state_ = std::move(other.state_);
+    current_ = std::exchange(other.current_, {});
+    return *this;
+}
+
+static_assert(RowBlock::kRead == 0, "Resultset::kReadCell must name the block's read state");
+
+void Resultset::takeCurrentRow() {
+    current_ = {};
+    if (!state_ || !state_->onRow) return;
+    current_.values = state_->block->rowValues(state_->row);
+    current_.states = state_->block->rowStates(state_->row);
+    current_.columns = state_->columns.size();
+}
 
 Resultset::State& Resultset::state() const {
     if (!state_) throw Error("Die Ergebnismenge ist geschlossen", "HY010");
@@ -170,10 +190,13 @@ void Resultset::moveNext() {
     State& s = state();
     if (s.eof) throw Error("Es gibt keinen aktuellen Datensatz", "24000");
     if (s.onRow) ++s.row;
+    current_ = {};  // also when settling throws
     s.settle();
+    takeCurrentRow();
 }
 
 void Resultset::close() {
+    current_ = {};
     state_.reset();
 }
 
@@ -206,7 +229,7 @@ size_t Resultset::columnIndex(std::string_view wanted) const {
     throw Error("Die Ergebnismenge hat keine Spalte „" + std::string(wanted) + "“", "42S22");
 }
 
-const Value& Resultset::value(size_t index) {
+const Value& Resultset::checkedValue(size_t index) {
     State& s = state();
     column(index);  // range check
     if (s.eof || !s.onRow) throw Error("Es gibt keinen aktuellen Datensatz", "24000");

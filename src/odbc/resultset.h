@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,7 +58,12 @@ class Resultset {
     // close. Throws Error 07009 for a column out of range, 24000 when there is no current row,
     // and the driver's (or our) error when this value could not be read: the row's other values
     // are still there.
-    const Value& value(size_t column);
+    const Value& value(size_t column) {
+        // A transfer asks for every cell of every row: a value read comes straight from the row.
+        if (column < current_.columns && current_.states[column] == kReadCell)
+            return current_.values[column];
+        return checkedValue(column);
+    }
     const Value& value(std::string_view name) { return value(columnIndex(name)); }
 
     // The cursor type and concurrency the driver granted (it may substitute others, 01S02).
@@ -69,8 +75,20 @@ class Resultset {
   private:
     struct State;
     State& state() const;
+    const Value& checkedValue(size_t column);
+    void takeCurrentRow();
+
+    // The current row's cells in the block the reader holds; no columns when there is no
+    // current row. A state of kReadCell marks a value read (neither NULL nor failed).
+    struct CurrentRow {
+        const Value* values = nullptr;
+        const uint8_t* states = nullptr;
+        size_t columns = 0;
+    };
+    static constexpr uint8_t kReadCell = 0;
 
     std::unique_ptr<State> state_;
+    CurrentRow current_;
 };
 
 }  // namespace odbc

@@ -26,7 +26,7 @@ void RowBlock::beginRow() {
 
 void RowBlock::setCell(size_t column, ValueKind kind, const CellView& cell) {
     const size_t slot = (rows_ - 1) * columns_ + column;
-    states_[slot] = cell.null ? kNull : kValue;
+    states_[slot] = cell.null ? kNull : kRead;
     if (cell.null) return;  // the slot keeps its storage for a later row
     assignValue(values_[slot], kind, cell.data, cell.length);
     bytes_ += cell.length;

@@ -48,6 +48,12 @@ class RowBlock {
     // Null when the value was read.
     const std::exception_ptr& cellError(size_t row, size_t column) const;
     const Value& value(size_t row, size_t column) const { return values_[row * columns_ + column]; }
+    // A row's values and cell states in column order, valid until the block is given back: a
+    // reader taking every cell of every row looks them up once per row. A cell whose state is
+    // kRead holds its value; any other state is a NULL or a failed cell.
+    static constexpr uint8_t kRead = 0;
+    const Value* rowValues(size_t row) const { return &values_[row * columns_]; }
+    const uint8_t* rowStates(size_t row) const { return &states_[row * columns_]; }
     bool last() const { return last_; }
     const std::exception_ptr& endError() const { return endError_; }
 
@@ -55,7 +61,7 @@ class RowBlock {
     size_t bytes() const { return bytes_; }
 
   private:
-    static constexpr uint8_t kValue = 0, kNull = 1, kFailed = 2;
+    static constexpr uint8_t kNull = 1, kFailed = 2;
     uint8_t state(size_t row, size_t column) const { return states_[row * columns_ + column]; }
 
     size_t columns_;

@@ -153,6 +153,39 @@ TEST_F(SqliteTest, EofAndMovingPastItAsRdoDoes) {
     EXPECT_THROW(rs.columnCount(), odbc::Error);
 }
 
+// A value comes only from the current row: never the last row's after moving past it, nor
+// from a result set closed or moved away.
+TEST_F(SqliteTest, NoValueOutlivesItsRow) {
+    odbc::Connection db = open();
+    db.execute("CREATE TABLE eine (a INTEGER)");
+    db.execute("INSERT INTO eine VALUES (42)");
+    auto sqlStateOf = [](auto&& read) {
+        try {
+            read();
+        } catch (const odbc::Error& e) {
+            return e.sqlState();
+        }
+        return std::string("kein Fehler");
+    };
+
+    odbc::Resultset rs = db.openResultset("SELECT a FROM eine");
+    ASSERT_EQ(rs.value(0), Value(int64_t{42}));
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(sqlStateOf([&] { rs.value(0); }), "24000");
+
+    odbc::Resultset open = db.openResultset("SELECT a FROM eine");
+    odbc::Resultset taken = std::move(open);
+    EXPECT_EQ(sqlStateOf([&] { open.value(0); }), "HY010");
+    EXPECT_EQ(taken.value(0), Value(int64_t{42}));
+    odbc::Resultset assigned = db.openResultset("SELECT a FROM eine");
+    assigned = std::move(taken);
+    EXPECT_EQ(sqlStateOf([&] { taken.value(0); }), "HY010");
+    EXPECT_EQ(assigned.value(0), Value(int64_t{42}));
+    assigned.close();
+    EXPECT_EQ(sqlStateOf([&] { assigned.value(0); }), "HY010");
+}
+
 TEST_F(SqliteTest, ConnectionFactsAndTableList) {
     odbc::Connection db = open();
     EXPECT_EQ(db.dataSourceName(), kSqliteDsn);
