@@ -55,10 +55,17 @@ bool nextUtf8(const unsigned char* data, size_t length, size_t& at, char32_t& c)
 
 // Strict: a driver's bytes that are not UTF-8 are an error of the value, not text with
 // characters replaced.
+// UTF-8 never takes fewer bytes than UTF-16 takes code units, so the text is written into
+// room for `length` units and cut to what it took.
 void assignUtf8Text(Value& slot, const unsigned char* data, size_t length) {
     std::u16string& text = holding<std::u16string>(slot);
-    text.clear();
+    text.resize(length);
+    char16_t* out = text.data();
     for (size_t at = 0; at < length;) {
+        if (data[at] < 0x80) {  // most text: one byte, one unit
+            *out++ = data[at++];
+            continue;
+        }
         const size_t start = at;
         char32_t c = 0;
         if (!nextUtf8(data, length, at, c)) {
@@ -67,12 +74,13 @@ void assignUtf8Text(Value& slot, const unsigned char* data, size_t length) {
                         "22018");
         }
         if (c >= 0x10000) {
-            text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            text.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            *out++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
-            text.push_back(static_cast<char16_t>(c));
+            *out++ = static_cast<char16_t>(c);
         }
     }
+    text.resize(static_cast<size_t>(out - text.data()));
 }
 
 std::string_view asciiText(const unsigned char* data, size_t length) {
