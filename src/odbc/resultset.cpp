@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "odbc/ascii_case.h"
+#include "odbc/cache_line.h"
 #include "odbc/cell_format.h"
 #include "odbc/cursor_settings.h"
 #include "odbc/error.h"
@@ -69,7 +70,9 @@ constexpr size_t kMinBlockRows = 4096;
 constexpr size_t kBlockBudgetBytes = size_t{2} << 20;
 constexpr size_t kBlocksAhead = 4;
 
-struct Resultset::State {
+// On cache lines of its own: the reader's row position is next to the fetching side's objects,
+// which that thread writes at every row.
+struct alignas(kCacheLine) Resultset::State {
     State(std::shared_ptr<ConnectionState> connection, const std::string& sql,
           CursorSettings requested);
 

@@ -13,13 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "odbc/cache_line.h"
 #include "odbc/cell_format.h"
 #include "odbc/row_buffer.h"
 #include "odbc/value.h"
 
 namespace odbc {
 
-class RowBlock {
+// On cache lines of its own: the fetching thread fills one block row by row while the reader
+// works through the block next to it.
+class alignas(kCacheLine) RowBlock {
   public:
     explicit RowBlock(size_t columns) : columns_(columns) {}
     RowBlock(const RowBlock&) = delete;
