@@ -153,7 +153,7 @@ void PageFile::close() {
 
 void PageFile::forgetCache() {
     cache_.clear();
-    last_ = nullptr;
+    forgetRecent();
     dirty_.clear();
 }
 
@@ -161,13 +161,22 @@ PageFile::CachedPage& PageFile::cached(uint32_t number, std::unique_ptr<uint8_t[
     CachedPage& page = cache_[number];
     page.bytes = std::move(bytes);
     page.lastUse = ++useClock_;
-    lastNumber_ = number;
-    last_ = &page;
+    return remember(number, page);
+}
+
+PageFile::CachedPage& PageFile::remember(uint32_t number, CachedPage& page) {
+    recent_[nextRecent_] = {number, &page};
+    nextRecent_ = (nextRecent_ + 1) % kRecentPages;
     return page;
 }
 
 PageFile::CachedPage& PageFile::load(uint32_t number) {
-    if (last_ && lastNumber_ == number) return *last_;
+    for (const RecentPage& recent : recent_) {
+        if (recent.page && recent.number == number) {
+            recent.page->lastUse = ++useClock_;
+            return *recent.page;
+        }
+    }
     return find(number);
 }
 
@@ -176,9 +185,7 @@ PageFile::CachedPage& PageFile::find(uint32_t number) {
     auto found = cache_.find(number);
     if (found != cache_.end()) {
         found->second.lastUse = ++useClock_;
-        lastNumber_ = number;
-        last_ = &found->second;
-        return found->second;
+        return remember(number, found->second);
     }
     if (number >= pageCount_)
         throwCorrupt(number, "Verweis auf eine Seite hinter dem Dateiende (" +
@@ -337,7 +344,7 @@ void PageFile::trimCache(size_t keepPages) {
     const size_t target = keepPages - keepPages / 4;
     const size_t drop = std::min(clean.size(), cache_.size() - target);
     std::nth_element(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(drop), clean.end());
-    last_ = nullptr;
+    forgetRecent();
     for (size_t i = 0; i < drop; ++i) {
         auto it = cache_.find(clean[i].second);
         if (spare_.size() < kMaxSpareBuffers) spare_.push_back(std::move(it->second.bytes));

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -92,7 +93,9 @@ class PageFile {
         uint64_t lastUse = 0;  // useClock_ when last looked up
     };
     CachedPage& load(uint32_t number);
-    CachedPage& find(uint32_t number);  // load() past the page used last
+    CachedPage& find(uint32_t number);  // load() past the recent pages
+    CachedPage& remember(uint32_t number, CachedPage& page);
+    void forgetRecent() { recent_.fill({}); }
     CachedPage& cached(uint32_t number, std::unique_ptr<uint8_t[]> bytes);
     void forgetCache();
     std::unique_ptr<uint8_t[]> freshBuffer();
@@ -115,9 +118,17 @@ class PageFile {
     bool recovered_ = false;
     bool failed_ = false;                             // a flush failed and was rolled back
     std::unordered_map<uint32_t, CachedPage> cache_;  // elements stay in place until erased
-    // The page used last: a row touches the same few pages again and again.
-    uint32_t lastNumber_ = 0;
-    CachedPage* last_ = nullptr;
+    // The pages looked up last, newest replacing oldest: a row touches the same few pages (its
+    // data page, a leaf of each index, usage maps, the table's definition) again and again,
+    // and a look here is cheaper than one in cache_. The entries point into cache_, whose
+    // elements stay in place; every drop from cache_ clears them.
+    struct RecentPage {
+        uint32_t number = 0;
+        CachedPage* page = nullptr;
+    };
+    static constexpr size_t kRecentPages = 8;
+    std::array<RecentPage, kRecentPages> recent_{};
+    size_t nextRecent_ = 0;
     uint64_t useClock_ = 0;
     // Buffers of dropped pages, reused: a page-sized allocation per page read or appended
     // would make the allocator sort its free lists again and again.
