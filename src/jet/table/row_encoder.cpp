@@ -37,7 +37,7 @@ uint32_t storageBits(LongValueStorage storage) {
 }  // namespace
 
 RowEncoder::RowEncoder(const Format& format, const TableDefinition& table)
-    : table_(table), layout_(format.row), longValues_(format.longValue) {
+    : layout_(format.row), longValues_(format.longValue) {
     uint16_t highest = 0;
     size_t slots = table.varColumns;
     for (const ColumnDef& c : table.columns) {

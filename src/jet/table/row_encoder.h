@@ -81,7 +81,6 @@ class RowEncoder {
     size_t sizeWithTrailer(size_t beforeTrailer) const;
     uint8_t jumpEntry(size_t k, size_t endOfData) const;
 
-    const TableDefinition& table_;
     const RowLayout& layout_;
     const LongValueLayout& longValues_;
     uint16_t columnCount_ = 0;
