@@ -54,9 +54,8 @@ bool nextUtf8(const unsigned char* data, size_t length, size_t& at, char32_t& c)
 }
 
 // Strict: a driver's bytes that are not UTF-8 are an error of the value, not text with
-// characters replaced.
-// UTF-8 never takes fewer bytes than UTF-16 takes code units, so the text is written into
-// room for `length` units and cut to what it took.
+// characters replaced. UTF-8 never takes fewer bytes than UTF-16 takes code units, so the text
+// is written into room for `length` units and cut to what it took.
 void assignUtf8Text(Value& slot, const unsigned char* data, size_t length) {
     std::u16string& text = holding<std::u16string>(slot);
     text.resize(length);

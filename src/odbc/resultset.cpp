@@ -170,8 +170,6 @@ Resultset& Resultset::operator=(Resultset&& other) noexcept {
     return *this;
 }
 
-static_assert(RowBlock::kRead == 0, "Resultset::kReadCell must name the block's read state");
-
 void Resultset::takeCurrentRow() {
     current_ = {};
     if (!state_ || !state_->onRow) return;

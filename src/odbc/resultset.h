@@ -12,12 +12,12 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "odbc/cell_state.h"
 #include "odbc/column_info.h"
 #include "odbc/options.h"
 #include "odbc/value.h"
@@ -60,7 +60,7 @@ class Resultset {
     // are still there.
     const Value& value(size_t column) {
         // A transfer asks for every cell of every row: a value read comes straight from the row.
-        if (column < current_.columns && current_.states[column] == kReadCell)
+        if (column < current_.columns && current_.states[column] == CellState::Read)
             return current_.values[column];
         return checkedValue(column);
     }
@@ -79,13 +79,12 @@ class Resultset {
     void takeCurrentRow();
 
     // The current row's cells in the block the reader holds; no columns when there is no
-    // current row. A state of kReadCell marks a value read (neither NULL nor failed).
+    // current row.
     struct CurrentRow {
         const Value* values = nullptr;
-        const uint8_t* states = nullptr;
+        const CellState* states = nullptr;
         size_t columns = 0;
     };
-    static constexpr uint8_t kReadCell = 0;
 
     std::unique_ptr<State> state_;
     CurrentRow current_;

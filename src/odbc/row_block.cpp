@@ -26,7 +26,7 @@ void RowBlock::beginRow() {
 
 void RowBlock::setCell(size_t column, ValueKind kind, const CellView& cell) {
     const size_t slot = (rows_ - 1) * columns_ + column;
-    states_[slot] = cell.null ? kNull : kRead;
+    states_[slot] = cell.null ? CellState::Null : CellState::Read;
     if (cell.null) return;  // the slot keeps its storage for a later row
     assignValue(values_[slot], kind, cell.data, cell.length);
     bytes_ += cell.length;
@@ -34,7 +34,7 @@ void RowBlock::setCell(size_t column, ValueKind kind, const CellView& cell) {
 
 void RowBlock::failCell(size_t column, std::exception_ptr error) {
     const size_t slot = (rows_ - 1) * columns_ + column;
-    states_[slot] = kFailed;
+    states_[slot] = CellState::Failed;
     errors_.emplace_back(slot, std::move(error));
 }
 
@@ -44,7 +44,7 @@ void RowBlock::failRow(const std::exception_ptr& error) {
 
 const std::exception_ptr& RowBlock::cellError(size_t row, size_t column) const {
     static const std::exception_ptr kNone;
-    if (state(row, column) != kFailed) return kNone;
+    if (state(row, column) != CellState::Failed) return kNone;
     const size_t slot = row * columns_ + column;
     for (const auto& [at, error] : errors_) {
         if (at == slot) return error;

@@ -15,6 +15,7 @@
 
 #include "odbc/cache_line.h"
 #include "odbc/cell_format.h"
+#include "odbc/cell_state.h"
 #include "odbc/row_buffer.h"
 #include "odbc/value.h"
 
@@ -47,16 +48,15 @@ class alignas(kCacheLine) RowBlock {
     // Reading.
     size_t rows() const { return rows_; }
     size_t columns() const { return columns_; }
-    bool isNull(size_t row, size_t column) const { return state(row, column) == kNull; }
+    bool isNull(size_t row, size_t column) const { return state(row, column) == CellState::Null; }
     // Null when the value was read.
     const std::exception_ptr& cellError(size_t row, size_t column) const;
     const Value& value(size_t row, size_t column) const { return values_[row * columns_ + column]; }
     // A row's values and cell states in column order, valid until the block is given back: a
-    // reader taking every cell of every row looks them up once per row. A cell whose state is
-    // kRead holds its value; any other state is a NULL or a failed cell.
-    static constexpr uint8_t kRead = 0;
+    // reader taking every cell of every row looks them up once per row. Only a cell in state
+    // Read holds its value.
     const Value* rowValues(size_t row) const { return &values_[row * columns_]; }
-    const uint8_t* rowStates(size_t row) const { return &states_[row * columns_]; }
+    const CellState* rowStates(size_t row) const { return &states_[row * columns_]; }
     bool last() const { return last_; }
     const std::exception_ptr& endError() const { return endError_; }
 
@@ -64,13 +64,12 @@ class alignas(kCacheLine) RowBlock {
     size_t bytes() const { return bytes_; }
 
   private:
-    static constexpr uint8_t kNull = 1, kFailed = 2;
-    uint8_t state(size_t row, size_t column) const { return states_[row * columns_ + column]; }
+    CellState state(size_t row, size_t column) const { return states_[row * columns_ + column]; }
 
     size_t columns_;
     size_t rows_ = 0;
     std::vector<Value> values_;  // row by row; may hold more rows than rows() from before
-    std::vector<uint8_t> states_;
+    std::vector<CellState> states_;
     // The failed cells (few): their index in values_ and their error.
     std::vector<std::pair<size_t, std::exception_ptr>> errors_;
     size_t bytes_ = 0;
