@@ -45,6 +45,9 @@ class LeafEntries {
 
     // First entry not less than (key, row); size() when every entry is less.
     size_t lowerBound(std::span<const uint8_t> key, RowLocation row) const;
+    // The same, found with two comparisons when `hint` is the answer (an entry of a run
+    // going in right after the one before it); any hint gives the right answer.
+    size_t lowerBoundFrom(std::span<const uint8_t> key, RowLocation row, size_t hint) const;
     // First entry whose key is not less than `key`.
     size_t lowerBoundKey(std::span<const uint8_t> key) const;
 

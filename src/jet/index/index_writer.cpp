@@ -227,7 +227,7 @@ bool IndexWriter::insertIntoLeaf(uint32_t page, std::span<const uint8_t> key, Ro
     stored_.read(layout_, bytes);
 
     const size_t before = stored_.size();
-    const size_t at = stored_.lowerBound(key, row);
+    const size_t at = stored_.lowerBoundFrom(key, row, placeAfterLastInsert(page));
     if (at < before && stored_.compare(at, key, row) == 0) throwDuplicate(row);
     const bool equalBefore =
         at > 0 ? stored_.keyEquals(at - 1, key) : neighbourHasKey(header.prevPage, false, key);
@@ -287,7 +287,7 @@ bool IndexWriter::insertInsideStoredLeaf(std::span<const uint8_t> key, RowLocati
     const size_t count = stored_.size();
     if (count < 2 || stored_.compare(0, key, row) <= 0 || stored_.compare(count - 1, key, row) >= 0)
         return false;
-    const size_t at = stored_.lowerBound(key, row);
+    const size_t at = stored_.lowerBoundFrom(key, row, placeAfterLastInsert(page));
     if (stored_.compare(at, key, row) == 0) throwDuplicate(row);
     const bool distinct = !stored_.keyEquals(at - 1, key) && !stored_.keyEquals(at, key);
     if (!stored_.insert(file_.writablePage(page), at, key, row)) return false;
@@ -308,6 +308,11 @@ void IndexWriter::throwDuplicate(RowLocation row) {
 void IndexWriter::noteInsert(uint32_t page, size_t at) {
     lastPage_ = page;
     lastAt_ = at;
+}
+
+// Entries arriving in ascending order go right after the one before; elsewhere no hint.
+size_t IndexWriter::placeAfterLastInsert(uint32_t page) const {
+    return page == lastPage_ ? lastAt_ + 1 : SIZE_MAX;
 }
 
 // Appends in place when the entry goes after the hot leaf's last one and the page keeps its

@@ -151,6 +151,7 @@ class IndexWriter {
     void rememberHotLeaf(uint32_t page, uint32_t nextPage, size_t begin, size_t end);
     void rememberStoredLeaf(uint32_t page, uint32_t nextPage);
     void noteInsert(uint32_t page, size_t at);
+    size_t placeAfterLastInsert(uint32_t page) const;
 
     // Nodes.
     void applyToNode(const Step& step, std::span<const uint8_t> key, RowLocation row,

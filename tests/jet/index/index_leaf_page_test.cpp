@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -59,42 +60,56 @@ LeafEntries read(const Page& page) {
 }
 
 // What the in-place insert leaves must be the page a rebuild with the same prefix writes:
-// every byte, the entry mask and free space included.
+// every byte, the entry mask and free space included; both when the leaf is read anew for
+// each entry and when one reading goes on taking entries, as the index writer's does. Any
+// hint finds the same place as the search without one.
 TEST(LeafEntries, InsertInPlaceWritesWhatARebuildWrites) {
-    for (size_t shared : {size_t{0}, size_t{6}}) {
-        std::vector<Entry> all = entries(400, shared, static_cast<uint32_t>(shared) + 1);
-        std::vector<Entry> held(all.begin(), all.begin() + 2);  // start with first and last
-        held.back() = all.back();
-        const size_t prefix = shared == 0 ? 0 : commonPrefix(all.front().key, all.back().key);
-        Page page = pageOf(held, prefix);
-        std::mt19937 random(9);
-        std::vector<Entry> rest(all.begin() + 1, all.end() - 1);
-        std::shuffle(rest.begin(), rest.end(), random);
-        size_t inserted = 0;
-        for (const Entry& e : rest) {
+    for (size_t shared : {size_t{0}, size_t{6}})
+        for (bool readOnce : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "shared " << shared << ", read once " << readOnce);
+            std::vector<Entry> all = entries(400, shared, static_cast<uint32_t>(shared) + 1);
+            std::vector<Entry> held(all.begin(), all.begin() + 2);  // start with first and last
+            held.back() = all.back();
+            const size_t prefix = shared == 0 ? 0 : commonPrefix(all.front().key, all.back().key);
+            Page page = pageOf(held, prefix);
+            std::mt19937 random(9);
+            std::vector<Entry> rest(all.begin() + 1, all.end() - 1);
+            std::shuffle(rest.begin(), rest.end(), random);
+            // Runs of neighbours, as ascending keys bring them, between the shuffled entries.
+            std::sort(rest.begin() + 100, rest.begin() + 160, less);
+            size_t inserted = 0, lastAt = 0;
+            LeafEntries kept = read(page);
+            for (const Entry& e : rest) {
+                LeafEntries leaf = readOnce ? kept : read(page);
+                const auto expected = static_cast<size_t>(
+                    std::lower_bound(held.begin(), held.end(), e, less) - held.begin());
+                ASSERT_EQ(leaf.lowerBound(e.key, e.row), expected);
+                for (size_t hint :
+                     {lastAt + 1, expected, expected + 1, size_t{0}, leaf.size(), leaf.size() + 1,
+                      size_t(random() % (leaf.size() + 1)), SIZE_MAX})
+                    ASSERT_EQ(leaf.lowerBoundFrom(e.key, e.row, hint), expected) << "hint " << hint;
+                const size_t at = expected;
+                if (!leaf.insert(page.data(), at, e.key, e.row)) break;
+                if (readOnce) kept = leaf;
+                lastAt = at;
+                held.insert(held.begin() + static_cast<ptrdiff_t>(at), e);
+                ++inserted;
+                ASSERT_EQ(page, pageOf(held, prefix)) << "after " << inserted << " entries";
+            }
+            // A page without prefix stops where its entries no longer fit whole; one with a prefix
+            // where the stored bytes run out.
+            EXPECT_GT(inserted, 50u);
             LeafEntries leaf = read(page);
-            const size_t at = leaf.lowerBound(e.key, e.row);
-            ASSERT_EQ(at, static_cast<size_t>(std::lower_bound(held.begin(), held.end(), e, less) -
-                                              held.begin()));
-            if (!leaf.insert(page.data(), at, e.key, e.row)) break;
-            held.insert(held.begin() + static_cast<ptrdiff_t>(at), e);
-            ++inserted;
-            ASSERT_EQ(page, pageOf(held, prefix)) << "after " << inserted << " entries";
+            EXPECT_EQ(leaf.size(), held.size());
+            EXPECT_LE(leaf.storedBytes(), kJet4IndexPage.entryCapacity);
+            for (size_t i = 0; i < held.size(); ++i) {
+                std::vector<uint8_t> key;
+                leaf.key(i, key);
+                EXPECT_EQ(key, held[i].key);
+                EXPECT_EQ(leaf.row(i), held[i].row);
+                EXPECT_EQ(leaf.compare(i, held[i].key, held[i].row), 0);
+            }
         }
-        // A page without prefix stops where its entries no longer fit whole; one with a prefix
-        // where the stored bytes run out.
-        EXPECT_GT(inserted, 50u);
-        LeafEntries leaf = read(page);
-        EXPECT_EQ(leaf.size(), held.size());
-        EXPECT_LE(leaf.storedBytes(), kJet4IndexPage.entryCapacity);
-        for (size_t i = 0; i < held.size(); ++i) {
-            std::vector<uint8_t> key;
-            leaf.key(i, key);
-            EXPECT_EQ(key, held[i].key);
-            EXPECT_EQ(leaf.row(i), held[i].row);
-            EXPECT_EQ(leaf.compare(i, held[i].key, held[i].row), 0);
-        }
-    }
 }
 
 TEST(LeafEntries, NewFirstAndLastEntriesKeepThePrefixOrLeaveTheRebuild) {
