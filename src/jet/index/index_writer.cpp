@@ -521,7 +521,10 @@ void IndexWriter::applyToNode(const Step& step, std::span<const uint8_t> key, Ro
     change.lastIsNew = change.lastIsNew && wasLast;
     change.newPage = 0;
     if (!changed) return;
-    if (nodeFits(n, 0, n.children.size())) return writeNode(n);
+    // Listed once for both: whether the node still fits its page, and what the page holds.
+    const uint32_t childTail = listNodeEntries(n, 0, n.children.size());
+    if (rangeFits(layout_, nodeEntries_, 0, nodeEntries_.size()))
+        return writeListedNode(n, childTail);
     // A split at an end of the tree is one at this node's end too: the kind carries over.
     splitNode(n, change, slot);
 }
@@ -545,12 +548,16 @@ bool IndexWriter::nodeFits(Node& n, size_t begin, size_t end) {
 }
 
 void IndexWriter::writeNode(Node& n) {
+    writeListedNode(n, listNodeEntries(n, 0, n.children.size()));
+}
+
+void IndexWriter::writeListedNode(const Node& n, uint32_t childTail) {
     IndexPageHeader header;
     header.leaf = false;
     header.tablePage = table_.firstPage;
     header.prevPage = n.prevPage;
     header.nextPage = n.nextPage;
-    header.childTail = listNodeEntries(n, 0, n.children.size());
+    header.childTail = childTail;
     writeIndexPage(layout_, file_.writablePage(n.page), header, nodeEntries_, 0,
                    nodeEntries_.size(), pagePrefix(layout_, nodeEntries_, 0, nodeEntries_.size()));
 }

@@ -159,6 +159,8 @@ class IndexWriter {
     uint32_t listNodeEntries(Node& node, size_t begin, size_t end);
     bool nodeFits(Node& node, size_t begin, size_t end);
     void writeNode(Node& node);
+    // Writes the node from nodeEntries_, as listNodeEntries left them for all its children.
+    void writeListedNode(const Node& node, uint32_t childTail);
     void splitNode(Node& node, Change& change, size_t slot);
     size_t runCut(Node& node, size_t slot, Change& change);
     size_t halveNode(Node& node);
