@@ -139,16 +139,41 @@ void trimExtra(Bytes& bytes) {
     while (!bytes.empty() && bytes.back() <= text_key::kExtraTrimMax) bytes.pop_back();
 }
 
+// For each code unit below 256, its one inline byte when that is all it adds to a key (no
+// extra, unprintable or crazy part), else 0. Most characters of most texts are such, and a
+// key is built for every row.
+template <typename Codes>
+const std::array<uint8_t, 256>& onlyInlineBytes() {
+    static const std::array<uint8_t, 256> bytes = [] {
+        std::array<uint8_t, 256> only{};
+        const std::array<CharCodes, 256>& latin1 = Codes::latin1();
+        for (size_t unit = 0; unit < latin1.size(); ++unit) {
+            const CharCodes& codes = latin1[unit];
+            if (codes.inlineLength == 1 && codes.extraLength == 0 && codes.extraModifier == 0 &&
+                codes.type != CharCodeType::Unprintable && codes.crazyFlag == 0)
+                only[unit] = codes.inlineBytes[0];
+        }
+        return only;
+    }();
+    return bytes;
+}
+
 // Writes the inline bytes to `out` and gathers the other sections. `Codes` gives the codes of
 // a code unit: `latin1()` those of U+0000-U+00FF as one array, `of(unit)` any unit's.
 template <typename Codes>
 TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
     TextSections sections;
     const std::array<CharCodes, 256>& latin1 = Codes::latin1();
+    const std::array<uint8_t, 256>& only = onlyInlineBytes<Codes>();
     SectionBytes<text_key::kMaxChars * 8> inlineBytes;  // eight bytes at most per character
     CharCodes other;
     int position = 0;  // characters with inline bytes so far
     for (char16_t unit : text) {
+        if (unit < 256 && only[unit] != 0) {
+            inlineBytes.push_back(only[unit]);
+            ++position;
+            continue;
+        }
         const CharCodes& codes = unit < 256 ? latin1[unit] : (other = Codes::of(unit));
         const int current = position;
         if (codes.inlineLength == 1) {
