@@ -25,6 +25,9 @@ constexpr size_t kMaxSpareBuffers = PageFile::kDefaultCachePages / 4;
 constexpr size_t kMaxPagesPerWrite = 64;
 // Written bytes after which the kernel is asked to start putting them on disk.
 constexpr size_t kWriteBackBytes = size_t{8} << 20;
+// Written bytes after which a sync starts beside the writer: the device's cache is emptied a
+// part at a time, not all at the end of a table (about 0.1 s for 200 MB, measured here).
+constexpr size_t kBackgroundSyncBytes = size_t{32} << 20;
 
 [[noreturn]] void throwOpenFailure(const std::string& path, int err) {
     if (err == ENOENT || err == ENOTDIR)
@@ -136,6 +139,7 @@ PageFile::~PageFile() {
 }
 
 void PageFile::close() {
+    backgroundSync_.reset();  // its thread uses the descriptor
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     // Unflushed pages are dropped, so the file is as the last flush left it: the journal is
@@ -272,9 +276,14 @@ void PageFile::flush() {
 // goes on beside the work. Only a hint: its failure changes nothing.
 void PageFile::startWriteBack(size_t written) {
     notWrittenBack_ += written;
+    notSynced_ += written;
     if (notWrittenBack_ < kWriteBackBytes) return;
     notWrittenBack_ = 0;
     ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (notSynced_ < kBackgroundSyncBytes) return;
+    notSynced_ = 0;
+    if (!backgroundSync_) backgroundSync_ = std::make_unique<BackgroundSync>(fd_);
+    backgroundSync_->request();
 }
 
 // Runs of neighbouring pages go out in one call each: a flush writes the pages appended since
@@ -331,8 +340,11 @@ void PageFile::rollBackFailedFlush() {
 }
 
 void PageFile::sync() {
-    if (mode_ == OpenMode::Exclusive && ::fdatasync(fd_) != 0)
-        throwIoFailure(path_, "Das Sichern", errno);
+    if (mode_ != OpenMode::Exclusive) return;
+    const int backgroundError = backgroundSync_ ? backgroundSync_->wait() : 0;
+    notSynced_ = 0;
+    if (::fdatasync(fd_) != 0) throwIoFailure(path_, "Das Sichern", errno);
+    if (backgroundError != 0) throwIoFailure(path_, "Das Sichern", backgroundError);
 }
 
 void PageFile::trimCache(size_t keepPages) {

@@ -13,7 +13,8 @@
 // rolled back at once; the file then stays as it was after the last completed flush, and this
 // object refuses further changes.
 //
-// Threads: one thread at a time; nothing here locks.
+// Threads: one thread at a time; nothing here locks. A background sync runs on a thread of its
+// own, which only syncs the file (background_sync.h).
 #pragma once
 
 #include <algorithm>
@@ -27,6 +28,7 @@
 
 #include "jet/base/bytes.h"
 #include "jet/format/format.h"
+#include "jet/page/background_sync.h"
 #include "jet/page/journal.h"
 
 namespace jet {
@@ -68,8 +70,11 @@ class PageFile {
 
     // Writes every dirty page to the file (in page order), then marks them clean. Throws
     // Error when a write fails; the file is rolled back to the last completed flush then.
+    // Every few dozen megabytes flushed, a sync starts on a thread of its own (see
+    // background_sync.h), so that sync() finds little left to wait for.
     void flush();
-    // Makes what flush() wrote durable.
+    // Makes what flush() wrote durable. Throws Error (IoFailure) when this sync or a background
+    // sync since the last call failed.
     void sync();
 
     // Lets go of the file and its lock; dirty pages not flushed are dropped. Any later use
@@ -135,6 +140,9 @@ class PageFile {
     std::vector<std::unique_ptr<uint8_t[]>> spare_;
     std::vector<uint32_t> dirty_;  // in the order first changed; each page once
     size_t notWrittenBack_ = 0;    // bytes flushed since the kernel was last asked to write
+    size_t notSynced_ = 0;         // bytes flushed since a sync was last started
+    // Started with the first background sync; gone before the file is closed.
+    std::unique_ptr<BackgroundSync> backgroundSync_;
 };
 
 // Throws DatabaseFull for `file`, naming its format's size limit.
