@@ -54,6 +54,9 @@ class SectionBytes {
     const uint8_t* end() const { return bytes_.data() + size_; }
     uint8_t& back() { return bytes_[size_ - 1]; }
     void push_back(uint8_t b) { bytes_[size_++] = b; }
+    // Room to write at the end; grow() then counts what was written there.
+    uint8_t* tail() { return bytes_.data() + size_; }
+    void grow(size_t written) { size_ += written; }
     void pop_back() { --size_; }
     void append(std::span<const uint8_t> bytes) {
         std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<ptrdiff_t>(size_));
@@ -168,12 +171,16 @@ TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
     SectionBytes<text_key::kMaxChars * 8> inlineBytes;  // eight bytes at most per character
     CharCodes other;
     int position = 0;  // characters with inline bytes so far
-    for (char16_t unit : text) {
-        if (unit < 256 && only[unit] != 0) {
-            inlineBytes.push_back(only[unit]);
-            ++position;
-            continue;
-        }
+    for (size_t next = 0; next < text.size();) {
+        // A run of characters that add their one inline byte and nothing else, in one go.
+        uint8_t* to = inlineBytes.tail();
+        const size_t runStart = next;
+        for (; next < text.size() && text[next] < 256 && only[text[next]] != 0; ++next)
+            *to++ = only[text[next]];
+        inlineBytes.grow(next - runStart);
+        position += static_cast<int>(next - runStart);
+        if (next == text.size()) break;
+        const char16_t unit = text[next++];
         const CharCodes& codes = unit < 256 ? latin1[unit] : (other = Codes::of(unit));
         const int current = position;
         if (codes.inlineLength == 1) {
