@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <span>
 #include <string_view>
@@ -142,23 +143,31 @@ void trimExtra(Bytes& bytes) {
     while (!bytes.empty() && bytes.back() <= text_key::kExtraTrimMax) bytes.pop_back();
 }
 
-// For each code unit below 256, its one inline byte when that is all it adds to a key (no
-// extra, unprintable or crazy part), else 0. Most characters of most texts are such, and a
-// key is built for every row.
+// The code units below 256 whose inline bytes are all they add to a key (no extra, unprintable
+// or crazy part): most characters of most texts, and a key is built for every row. For each
+// unit its inline bytes as they lie in memory and their number, 0 for the other units.
+struct OnlyInline {
+    std::array<uint64_t, 256> bytes{};
+    std::array<uint8_t, 256> lengths{};
+};
+
 template <typename Codes>
-const std::array<uint8_t, 256>& onlyInlineBytes() {
-    static const std::array<uint8_t, 256> bytes = [] {
-        std::array<uint8_t, 256> only{};
+const OnlyInline& onlyInline() {
+    static const OnlyInline only = [] {
+        OnlyInline table;
         const std::array<CharCodes, 256>& latin1 = Codes::latin1();
         for (size_t unit = 0; unit < latin1.size(); ++unit) {
             const CharCodes& codes = latin1[unit];
-            if (codes.inlineLength == 1 && codes.extraLength == 0 && codes.extraModifier == 0 &&
-                codes.type != CharCodeType::Unprintable && codes.crazyFlag == 0)
-                only[unit] = codes.inlineBytes[0];
+            if (codes.extraLength != 0 || codes.extraModifier != 0 ||
+                codes.type == CharCodeType::Unprintable || codes.crazyFlag != 0)
+                continue;
+            static_assert(sizeof(CharCodes::inlineBytes) == sizeof(uint64_t));
+            std::memcpy(&table.bytes[unit], codes.inlineBytes.data(), sizeof(uint64_t));
+            table.lengths[unit] = codes.inlineLength;
         }
-        return only;
+        return table;
     }();
-    return bytes;
+    return only;
 }
 
 // Writes the inline bytes to `out` and gathers the other sections. `Codes` gives the codes of
@@ -167,17 +176,21 @@ template <typename Codes>
 TextSections writeInline(std::vector<uint8_t>& out, std::u16string_view text) {
     TextSections sections;
     const std::array<CharCodes, 256>& latin1 = Codes::latin1();
-    const std::array<uint8_t, 256>& only = onlyInlineBytes<Codes>();
+    const OnlyInline& only = onlyInline<Codes>();
     SectionBytes<text_key::kMaxChars * 8> inlineBytes;  // eight bytes at most per character
     CharCodes other;
     int position = 0;  // characters with inline bytes so far
     for (size_t next = 0; next < text.size();) {
-        // A run of characters that add their one inline byte and nothing else, in one go.
+        // A run of characters that add inline bytes and nothing else, in one go. Each copies
+        // all eight places of its inline bytes and moves on by its length: the section has
+        // room for eight bytes for every character.
         uint8_t* to = inlineBytes.tail();
         const size_t runStart = next;
-        for (; next < text.size() && text[next] < 256 && only[text[next]] != 0; ++next)
-            *to++ = only[text[next]];
-        inlineBytes.grow(next - runStart);
+        for (; next < text.size() && text[next] < 256 && only.lengths[text[next]] != 0; ++next) {
+            std::memcpy(to, &only.bytes[text[next]], sizeof(uint64_t));
+            to += only.lengths[text[next]];
+        }
+        inlineBytes.grow(static_cast<size_t>(to - inlineBytes.tail()));
         position += static_cast<int>(next - runStart);
         if (next == text.size()) break;
         const char16_t unit = text[next++];
