@@ -133,8 +133,8 @@ bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key,
     ends[at] = static_cast<uint16_t>(to);
     count_ = count;
     // The ends before the new entry stay, and so do their bits: the mask changes from there.
-    // Kept in locals: a store into the page may alias any member, which the compiler would
-    // then load again for every entry.
+    // The count is kept in a local: a store into the page may alias any member, which the
+    // compiler would then load again for every entry.
     uint8_t* mask = page + layout.entryMask;
     const size_t maskSize = layout.entryMaskSize;
     const size_t kept = at == 0 ? 0 : size_t{ends[at - 1]} + 1;  // bits below stay
@@ -142,8 +142,7 @@ bool LeafEntries::insert(uint8_t* page, size_t at, std::span<const uint8_t> key,
         mask[kept / 8] &= static_cast<uint8_t>((1u << (kept % 8)) - 1);
     const size_t whole = std::min((kept + 7) / 8, maskSize);
     std::memset(mask + whole, 0, maskSize - whole);
-    for (size_t i = at; i < count; ++i)
-        mask[ends[i] / 8] |= static_cast<uint8_t>(1u << (ends[i] % 8));
+    for (size_t i = at; i < count; ++i) markEntryEnd(layout, page, ends[i]);
     putU16(page + kFreeSpace, static_cast<uint16_t>(layout.entryCapacity - ends[count - 1]));
     return true;
 }

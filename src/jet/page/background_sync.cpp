@@ -7,14 +7,6 @@
 
 namespace jet {
 
-BackgroundSync::~BackgroundSync() {
-    wait();
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        thread_.join();
-    }
-}
-
 void BackgroundSync::request() {
     std::lock_guard lock(mutex_);
     if (pending_) return;

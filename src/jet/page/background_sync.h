@@ -20,8 +20,8 @@ class BackgroundSync {
   public:
     // `fd` must stay open until the object is destroyed.
     explicit BackgroundSync(int fd) : fd_(fd) {}
-    // Waits for a sync that is running.
-    ~BackgroundSync();
+    // Waits for a sync that is running or asked for (the thread, stopped, still finishes it).
+    ~BackgroundSync() = default;
     BackgroundSync(const BackgroundSync&) = delete;
     BackgroundSync& operator=(const BackgroundSync&) = delete;
 

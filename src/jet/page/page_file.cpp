@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "jet/base/system_error_text.h"
+#include "jet/page/background_sync.h"
 #include "jet/page/header.h"
 
 namespace jet {

@@ -28,10 +28,11 @@
 
 #include "jet/base/bytes.h"
 #include "jet/format/format.h"
-#include "jet/page/background_sync.h"
 #include "jet/page/journal.h"
 
 namespace jet {
+
+class BackgroundSync;
 
 enum class OpenMode { ReadOnly, Exclusive };
 
