@@ -90,6 +90,30 @@ void RecordsetField::SetText(std::u16string_view text) {
                        owner_->spare_[number], owner_->textScratch_);
 }
 
+template <typename T>
+void RecordsetField::SetScalar(const T& value) {
+    owner_->requireEditing();
+    const uint16_t number = field_->column().number;
+    assignScalarForField(field_->column(), value, rules_, owner_->values_[number],
+                         owner_->spare_[number]);
+}
+
+template void RecordsetField::SetScalar(const bool&);
+template void RecordsetField::SetScalar(const uint8_t&);
+template void RecordsetField::SetScalar(const int16_t&);
+template void RecordsetField::SetScalar(const int32_t&);
+template void RecordsetField::SetScalar(const float&);
+template void RecordsetField::SetScalar(const double&);
+template void RecordsetField::SetScalar(const DateTime&);
+
+void RecordsetField::SetNull() {
+    owner_->requireEditing();
+    Value& slot = owner_->values_[field_->column().number];
+    if (auto* held = std::get_if<std::u16string>(&slot))
+        owner_->spare_[field_->column().number] = std::move(*held);
+    slot.emplace<Null>();
+}
+
 void RecordsetField::SetValue(Value&& value) {
     owner_->requireEditing();
     owner_->values_[field_->column().number] =

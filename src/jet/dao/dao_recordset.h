@@ -31,6 +31,11 @@ class RecordsetField {
     void SetValue(Value&& value);  // the same, taking the value over where it can
     // SetValue of the text, read where it lies instead of copied into a Value first.
     void SetText(std::u16string_view text);
+    // SetValue of a scalar (see assignScalarForField), the same result without a Value built
+    // for it; and SetValue of NULL.
+    template <typename T>
+    void SetScalar(const T& value);
+    void SetNull();
     const Value& GetValue() const;
 
   private:

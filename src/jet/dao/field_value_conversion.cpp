@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "jet/base/code_page_text.h"
@@ -351,47 +353,53 @@ Guid guidFor(const Value& value) {
     throwConversionFailed();
 }
 
-// A value that already has the field's own type needs no conversion, only the checks the
-// general path would make: calls `take` with it and returns true, or returns false when it has
-// another type. Rows mostly come this way.
+// Whether `column` keeps `v` as it is: it has the field's own stored type and passes the
+// checks the general path would make. Rows mostly come this way.
+bool takesAsItIs(const ColumnDef& column, bool) {
+    return column.type() == ColumnType::Boolean;
+}
+bool takesAsItIs(const ColumnDef& column, uint8_t) {
+    return column.type() == ColumnType::Byte;
+}
+bool takesAsItIs(const ColumnDef& column, int16_t) {
+    return column.type() == ColumnType::Integer;
+}
+bool takesAsItIs(const ColumnDef& column, int32_t) {
+    return column.type() == ColumnType::Long;
+}
+bool takesAsItIs(const ColumnDef& column, int64_t) {
+    return column.type() == ColumnType::BigInt;
+}
+bool takesAsItIs(const ColumnDef& column, Currency) {
+    return column.type() == ColumnType::Currency;
+}
+bool takesAsItIs(const ColumnDef& column, float v) {
+    return column.type() == ColumnType::Single && std::isfinite(v);
+}
+bool takesAsItIs(const ColumnDef& column, double v) {
+    return column.type() == ColumnType::Double && std::isfinite(v);
+}
+bool takesAsItIs(const ColumnDef& column, DateTime v) {
+    return column.type() == ColumnType::DateTime && std::isfinite(v.days) && isDateInRange(v.days);
+}
+bool takesAsItIs(const ColumnDef& column, const ExtendedDateTime& v) {
+    return column.type() == ColumnType::ExtendedDateTime && isExtendedDateInRange(v);
+}
+template <typename Other>
+bool takesAsItIs(const ColumnDef&, const Other&) {
+    return false;
+}
+
+// Calls `take` with `assigned` and returns true when the field keeps it as it is.
 template <typename Take>
 bool withOwnType(const ColumnDef& column, const Value& assigned, Take&& take) {
-    auto pass = [&take](const auto* v) {
-        if (v) take(*v);
-        return v != nullptr;
-    };
-    switch (column.type()) {
-        case ColumnType::Boolean:
-            return pass(std::get_if<bool>(&assigned));
-        case ColumnType::Byte:
-            return pass(std::get_if<uint8_t>(&assigned));
-        case ColumnType::Integer:
-            return pass(std::get_if<int16_t>(&assigned));
-        case ColumnType::Long:
-            return pass(std::get_if<int32_t>(&assigned));
-        case ColumnType::BigInt:
-            return pass(std::get_if<int64_t>(&assigned));
-        case ColumnType::ExtendedDateTime: {
-            auto* e = std::get_if<ExtendedDateTime>(&assigned);
-            return pass(e && isExtendedDateInRange(*e) ? e : nullptr);
-        }
-        case ColumnType::Currency:
-            return pass(std::get_if<Currency>(&assigned));
-        case ColumnType::Single: {
-            auto* f = std::get_if<float>(&assigned);
-            return pass(f && std::isfinite(*f) ? f : nullptr);
-        }
-        case ColumnType::Double: {
-            auto* d = std::get_if<double>(&assigned);
-            return pass(d && std::isfinite(*d) ? d : nullptr);
-        }
-        case ColumnType::DateTime: {
-            auto* t = std::get_if<DateTime>(&assigned);
-            return pass(t && std::isfinite(t->days) && isDateInRange(t->days) ? t : nullptr);
-        }
-        default:
-            return false;
-    }
+    return std::visit(
+        [&](const auto& v) {
+            if (!takesAsItIs(column, v)) return false;
+            take(v);
+            return true;
+        },
+        assigned);
 }
 
 // `slot = value`, with text the slot gives up kept in `spare`.
@@ -483,6 +491,56 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
     if (auto* held = std::get_if<std::u16string>(&slot)) spare = std::move(*held);
     slot = std::move(converted);
 }
+
+template <typename T>
+void assignScalarForField(const ColumnDef& column, const T& assigned, const FieldRules& rules,
+                          Value& slot, std::u16string& spare) {
+    if (column.isAutoNumber()) return assignForField(column, Value(assigned), rules, slot, spare);
+    if (takesAsItIs(column, assigned)) return assignAlternative(slot, assigned, spare);
+    if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>) {
+        // An integer into Yes/No or a wider integer field, as the general path reads it but
+        // without its exact decimal: 0 is No, any other Yes; outside a type's range goes on
+        // to that path's error.
+        const int64_t v = assigned;
+        auto fits = [v](auto limit) {
+            using Limit = decltype(limit);
+            return v >= std::numeric_limits<Limit>::min() && v <= std::numeric_limits<Limit>::max();
+        };
+        switch (column.type()) {
+            case ColumnType::Boolean:
+                return assignAlternative(slot, v != 0, spare);
+            case ColumnType::Byte:
+                if (fits(uint8_t{})) return assignAlternative(slot, static_cast<uint8_t>(v), spare);
+                break;
+            case ColumnType::Integer:
+                if (fits(int16_t{})) return assignAlternative(slot, static_cast<int16_t>(v), spare);
+                break;
+            case ColumnType::Long:
+                if (fits(int32_t{})) return assignAlternative(slot, static_cast<int32_t>(v), spare);
+                break;
+            case ColumnType::BigInt:
+                return assignAlternative(slot, v, spare);
+            default:
+                break;
+        }
+    }
+    assignForField(column, Value(assigned), rules, slot, spare);
+}
+
+template void assignScalarForField(const ColumnDef&, const bool&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const uint8_t&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const int16_t&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const int32_t&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const float&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const double&, const FieldRules&, Value&,
+                                   std::u16string&);
+template void assignScalarForField(const ColumnDef&, const DateTime&, const FieldRules&, Value&,
+                                   std::u16string&);
 
 void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
                         Value& slot, std::u16string& spare, Value& scratch) {

@@ -78,6 +78,11 @@ Value convertForField(const ColumnDef& column, Value&& assigned, const FieldRule
 // `spare`. On a throw `slot` keeps its value.
 void assignForField(const ColumnDef& column, const Value& assigned, const FieldRules& rules,
                     Value& slot, std::u16string& spare);
+// The same for a value of one of Value's scalar types (bool, uint8_t, int16_t, int32_t, float,
+// double, DateTime), without a Value built for it when the field keeps it as it is.
+template <typename T>
+void assignScalarForField(const ColumnDef& column, const T& assigned, const FieldRules& rules,
+                          Value& slot, std::u16string& spare);
 // The same for text seen through a view: a Text or Memo field copies it once, straight into
 // its buffer; any other field reads it from `scratch`, whose buffer is kept for the next call.
 void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,

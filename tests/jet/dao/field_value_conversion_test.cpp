@@ -8,8 +8,10 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "jet/base/errors.h"
 #include "jet/base/exact_number.h"
@@ -461,6 +463,58 @@ TEST(FieldValueConversion, ExtendedDateTimeKeepsHundredNanoseconds) {
     EXPECT_EQ(convert(ColumnType::DateTime, ExtendedDateTime{leapNoon}), Value(DateTime{45351.5}));
     EXPECT_EQ(convert(column(ColumnType::Text, 100), ExtendedDateTime{leapNoon + 1}),
               Value(text(u"2024-02-29 12:00:00.0000001")));
+}
+
+// A scalar handed over as it is ends exactly as the same value through a Value: the same
+// stored value, or the same error with the slot unchanged.
+template <typename T>
+void expectScalarAsValue(const ColumnDef& c, const T& scalar) {
+    SCOPED_TRACE(std::string(columnTypeName(c.typeCode)) + " <- " +
+                 std::to_string(Value(scalar).index()));
+    std::optional<Value> expected;
+    int32_t expectedError = 0;
+    try {
+        expected = convertForField(c, Value(scalar), {});
+    } catch (const Error& e) {
+        expectedError = e.number();
+    }
+    Value slot = text(u"vorher, lang genug für den Heap");
+    std::u16string spare;
+    try {
+        assignScalarForField(c, scalar, {}, slot, spare);
+        ASSERT_TRUE(expected.has_value()) << "no error " << expectedError;
+        EXPECT_EQ(slot, *expected);
+        EXPECT_EQ(spare, u"vorher, lang genug für den Heap");  // the buffer is kept
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), expectedError);
+        EXPECT_EQ(slot, text(u"vorher, lang genug für den Heap"));
+    }
+}
+
+TEST(FieldValueConversion, ScalarsHandedOverAsTheyAreEndAsThroughAValue) {
+    std::vector<ColumnDef> columns;
+    for (ColumnType type :
+         {ColumnType::Boolean, ColumnType::Byte, ColumnType::Integer, ColumnType::Long,
+          ColumnType::BigInt, ColumnType::Currency, ColumnType::Single, ColumnType::Double,
+          ColumnType::DateTime, ColumnType::ExtendedDateTime, ColumnType::Memo, ColumnType::Guid,
+          ColumnType::Binary})
+        columns.push_back(column(type, 16));
+    columns.push_back(column(ColumnType::Text, 8));  // four characters
+    columns.push_back(decimalColumn(5, 2));
+    ColumnDef autoNumber = column(ColumnType::Long);
+    autoNumber.flags = column_flag::kAutoLong;
+    columns.push_back(autoNumber);
+
+    for (const ColumnDef& c : columns) {
+        for (bool v : {true, false}) expectScalarAsValue(c, v);
+        for (uint8_t v : {uint8_t{0}, uint8_t{255}}) expectScalarAsValue(c, v);
+        for (int16_t v : {int16_t{-32768}, int16_t{-1}, int16_t{300}}) expectScalarAsValue(c, v);
+        for (int32_t v : {INT32_MIN, 0, 70000, INT32_MAX}) expectScalarAsValue(c, v);
+        for (float v : {1.5f, -0.1f, FLT_MAX, float(kNaN), float(kInf)}) expectScalarAsValue(c, v);
+        for (double v : {0.1, -2.5, 123456.785, 1e300, -kInf, kNaN}) expectScalarAsValue(c, v);
+        for (double days : {40000.5, -1.25, 2958465.99, 2958466.0, -657435.0, -657434.0, kNaN})
+            expectScalarAsValue(c, DateTime{days});
+    }
 }
 
 }  // namespace
