@@ -1,5 +1,6 @@
 #include "engine/value_transfer.h"
 
+#include <algorithm>
 #include <limits>
 #include <type_traits>
 
@@ -28,30 +29,46 @@ jet::Value wideUnsigned(uint64_t v) {
     return jet::exactToDecimal(jet::ExactNumber{false, v, 0});
 }
 
-struct Converter {
-    jet::Value operator()(const odbc::Null&) const { return jet::Null{}; }
-    jet::Value operator()(bool v) const { return v; }
-    jet::Value operator()(int8_t v) const { return static_cast<int16_t>(v); }
-    jet::Value operator()(uint8_t v) const { return v; }
-    jet::Value operator()(int16_t v) const { return v; }
-    jet::Value operator()(int32_t v) const { return v; }
-    jet::Value operator()(int64_t v) const { return wideInteger(v); }
-    jet::Value operator()(uint64_t v) const { return wideUnsigned(v); }
-    jet::Value operator()(float v) const { return v; }
-    jet::Value operator()(double v) const { return v; }
-    jet::Value operator()(const odbc::Decimal& v) const { return jet::fromUtf8(v.text); }
-    jet::Value operator()(const std::u16string& v) const { return v; }
-    jet::Value operator()(const odbc::Date& v) const {
+// The server values that become one of Jet's scalars, and which scalar each becomes. Any
+// other kind matches the deleted template: it has no scalar (a BIGINT may need a Decimal).
+struct ScalarOf {
+    bool operator()(bool v) const { return v; }
+    int16_t operator()(int8_t v) const { return v; }
+    uint8_t operator()(uint8_t v) const { return v; }
+    int16_t operator()(int16_t v) const { return v; }
+    int32_t operator()(int32_t v) const { return v; }
+    float operator()(float v) const { return v; }
+    double operator()(double v) const { return v; }
+    jet::DateTime operator()(const odbc::Date& v) const {
         return jet::DateTime{accessDays(v.year, v.month, v.day)};
     }
-    jet::Value operator()(const odbc::Time& v) const {
+    jet::DateTime operator()(const odbc::Time& v) const {
         return jet::DateTime{dayFraction(v.hour, v.minute, v.second, v.nanoseconds)};
     }
-    jet::Value operator()(const odbc::Timestamp& v) const {
+    jet::DateTime operator()(const odbc::Timestamp& v) const {
         return jet::DateTime{
             accessDateTime(accessDays(v.year, v.month, v.day),
                            dayFraction(v.hour, v.minute, v.second, v.nanoseconds))};
     }
+    template <typename Other>
+    void operator()(const Other&) const = delete;
+};
+
+template <typename T>
+concept HasScalar = requires(const T& v) {
+    ScalarOf{}(v);
+};
+
+struct Converter {
+    jet::Value operator()(const odbc::Null&) const { return jet::Null{}; }
+    template <HasScalar T>
+    jet::Value operator()(const T& v) const {
+        return ScalarOf{}(v);
+    }
+    jet::Value operator()(int64_t v) const { return wideInteger(v); }
+    jet::Value operator()(uint64_t v) const { return wideUnsigned(v); }
+    jet::Value operator()(const odbc::Decimal& v) const { return jet::fromUtf8(v.text); }
+    jet::Value operator()(const std::u16string& v) const { return v; }
     jet::Value operator()(const odbc::Bytes& v) const { return v; }
     jet::Value operator()(const odbc::Guid& v) const { return jet::Guid{v.bytes}; }
 };
@@ -114,7 +131,10 @@ void assignAccessValue(const odbc::Value& value, jet::Value& out) {
         reusedBuffer<std::u16string>(out).assign(*text);
     } else if (auto* decimal = std::get_if<odbc::Decimal>(&value);
                decimal && isAscii(decimal->text)) {
-        reusedBuffer<std::u16string>(out).assign(decimal->text.begin(), decimal->text.end());
+        // Widened in place: assign() from char iterators would build a temporary string.
+        std::u16string& buffer = reusedBuffer<std::u16string>(out);
+        buffer.resize(decimal->text.size());
+        std::copy(decimal->text.begin(), decimal->text.end(), buffer.begin());
     } else if (auto* bytes = std::get_if<odbc::Bytes>(&value)) {
         reusedBuffer<jet::Bytes>(out).assign(bytes->begin(), bytes->end());
     } else if (odbc::isNull(value)) {
@@ -124,10 +144,27 @@ void assignAccessValue(const odbc::Value& value, jet::Value& out) {
     } else if (auto* d = std::get_if<double>(&value)) {
         assignScalar(out, *d);
     } else if (auto* t = std::get_if<odbc::Timestamp>(&value)) {
-        assignScalar(out, std::get<jet::DateTime>(Converter{}(*t)));
+        assignScalar(out, ScalarOf{}(*t));
     } else {
         out = std::visit(Converter{}, value);
     }
+}
+
+bool setAccessScalar(const odbc::Value& value, jet::dao::RecordsetField& field) {
+    return std::visit(
+        [&field](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, odbc::Null>) {
+                field.SetNull();
+                return true;
+            } else if constexpr (HasScalar<T>) {
+                field.SetScalar(ScalarOf{}(v));
+                return true;
+            } else {
+                return false;
+            }
+        },
+        value);
 }
 
 }  // namespace engine

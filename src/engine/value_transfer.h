@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "jet/base/value.h"
+#include "jet/dao/dao_recordset.h"
 #include "odbc/value.h"
 
 namespace engine {
@@ -17,6 +18,12 @@ jet::Value toAccessValue(const odbc::Value& value);
 // The same into `out`, reusing the text or byte buffer it holds: a row loop that keeps one
 // value per column then allocates nothing.
 void assignAccessValue(const odbc::Value& value, jet::Value& out);
+
+// For NULL and the values that become one of Jet's scalars (booleans, integers of up to 32
+// bits, floating point numbers, dates, times and time stamps as Jet's days): the same as
+// assignAccessValue and field.SetValue, without a jet::Value between them, and true. False,
+// and nothing set, for any other value. Throws what SetValue throws.
+bool setAccessScalar(const odbc::Value& value, jet::dao::RecordsetField& field);
 
 // Jet's day number for a calendar date, and the fraction of a day for a time of day.
 double accessDays(int year, unsigned month, unsigned day);
