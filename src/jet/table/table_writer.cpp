@@ -43,7 +43,8 @@ RowLocation TableWriter::insert(std::span<const Value> valuesByNumber) {
         removePageFromMap(file_, table_.freeSpacePages, page);
     ++table_.rowCount;
     noteAutoNumber(valuesByNumber);
-    writeCounts();
+    // The row count changed, so the page changes: no need to compare first.
+    putCounts(file_.writablePage(table_.firstPage));
     return RowLocation{page, added.row};
 }
 
@@ -171,24 +172,38 @@ std::vector<uint32_t> TableWriter::unmappedLongValuePages() {
 void TableWriter::writeCounts() {
     const TdefLayout& layout = file_.format().tdef;
     // The counts are written after every row and at every flush, for every table used so far:
-    // the page is marked changed only for a word that differs, so that no flush journals and
+    // the page is marked changed only when a word differs, so that no flush journals and
     // writes an unchanged page again.
     const ByteView page = file_.page(table_.firstPage);
-    uint8_t* writable = nullptr;
-    auto put = [&](size_t offset, uint32_t value) {
-        // Jet allows 32 indexes, so the count blocks always lie on the first page.
-        if (offset + sizeof(value) > file_.pageSize())
-            throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
-        if (page.u32(offset) == value) return;
-        if (writable == nullptr) writable = file_.writablePage(table_.firstPage);
-        putU32(writable + offset, value);
-    };
-    put(layout.rowCount, table_.rowCount);
-    put(layout.autoNumber, table_.autoNumber);
+    requireCountsOnFirstPage();
+    bool changed = page.u32(layout.rowCount) != table_.rowCount ||
+                   page.u32(layout.autoNumber) != table_.autoNumber;
+    for (size_t i = 0; i < table_.realIndexes.size() && !changed; ++i) {
+        const size_t block = layout.blocks + i * layout.realIndexCountBlock;
+        changed = page.u32(block + tdef_layout::kStatisticEntries) !=
+                      table_.realIndexes[i].statisticEntries ||
+                  page.u32(block + tdef_layout::kDistinctKeysInBlock) !=
+                      table_.realIndexes[i].distinctKeys;
+    }
+    if (changed) putCounts(file_.writablePage(table_.firstPage));
+}
+
+void TableWriter::requireCountsOnFirstPage() const {
+    const TdefLayout& layout = file_.format().tdef;
+    // Jet allows 32 indexes, so the count blocks always lie on the first page.
+    if (layout.blocks + table_.realIndexes.size() * layout.realIndexCountBlock > file_.pageSize())
+        throwCorrupt(table_.firstPage, "zu viele Indizes für die erste Seite der Definition");
+}
+
+void TableWriter::putCounts(uint8_t* firstPage) const {
+    requireCountsOnFirstPage();
+    const TdefLayout& layout = file_.format().tdef;
+    putU32(firstPage + layout.rowCount, table_.rowCount);
+    putU32(firstPage + layout.autoNumber, table_.autoNumber);
     for (size_t i = 0; i < table_.realIndexes.size(); ++i) {
-        size_t block = layout.blocks + i * layout.realIndexCountBlock;
-        put(block + tdef_layout::kStatisticEntries, table_.realIndexes[i].statisticEntries);
-        put(block + tdef_layout::kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
+        uint8_t* block = firstPage + layout.blocks + i * layout.realIndexCountBlock;
+        putU32(block + tdef_layout::kStatisticEntries, table_.realIndexes[i].statisticEntries);
+        putU32(block + tdef_layout::kDistinctKeysInBlock, table_.realIndexes[i].distinctKeys);
     }
 }
 

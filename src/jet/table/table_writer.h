@@ -80,6 +80,8 @@ class TableWriter {
     void writeCounts();
 
   private:
+    void requireCountsOnFirstPage() const;
+    void putCounts(uint8_t* firstPage) const;  // writeCounts() without comparing first
     void storeLongValues();
     void requireRoomInFile() const;
     LongValueWriter& longValueWriter(uint16_t columnNumber);
