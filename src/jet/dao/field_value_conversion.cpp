@@ -483,6 +483,10 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
                     Value& slot, std::u16string& spare) {
     auto* text = std::get_if<std::u16string>(&assigned);
     if (text && isTextColumn(column)) return assignToTextField(column, *text, rules, slot, spare);
+    // An exact server number into a Currency field, as currencyFor() reads it first.
+    if (text && column.type() == ColumnType::Currency && !column.isAutoNumber())
+        if (auto units = plainCurrencyUnits(*text))
+            return assignAlternative(slot, Currency{*units}, spare);
     if (isNull(assigned)) return assignAlternative(slot, Null{}, spare);
     if (!column.isAutoNumber() &&
         withOwnType(column, assigned, [&](const auto& v) { assignAlternative(slot, v, spare); }))
