@@ -193,6 +193,17 @@ TEST(FieldValueConversion, PlainMoneyTextsReadAsEveryOtherText) {
             return "Fehler " + std::to_string(e.number());
         }
     };
+    // A row loop's assignment takes the quicker way too.
+    const auto assigned = [](const std::u16string& t) -> std::string {
+        Value slot;
+        std::u16string spare;
+        try {
+            assignForField(column(ColumnType::Currency), text(t), {}, slot, spare);
+            return std::to_string(std::get<Currency>(slot).units);
+        } catch (const Error& e) {
+            return "Fehler " + std::to_string(e.number());
+        }
+    };
     for (int i = 0; i < 20000; ++i) {
         std::u16string t = random() % 3 == 0 ? u"-" : u"";
         const int digits = static_cast<int>(random() % 17);
@@ -203,6 +214,7 @@ TEST(FieldValueConversion, PlainMoneyTextsReadAsEveryOtherText) {
             for (int d = 0; d < places; ++d) t += static_cast<char16_t>(u'0' + random() % 10);
         }
         ASSERT_EQ(outcome(t), outcome(u" " + t)) << toUtf8(t);
+        ASSERT_EQ(assigned(t), outcome(u" " + t)) << toUtf8(t);
     }
     EXPECT_EQ(outcome(u"99999999999999.9999"), "999999999999999999");
     EXPECT_EQ(outcome(u"-0.0001"), "-1");
