@@ -8,6 +8,7 @@
 #include "jet/base/exact_number.h"
 #include "jet/base/extended_date.h"
 #include "jet/base/text.h"
+#include "jet/dao/dao_recordset.h"
 
 namespace engine {
 

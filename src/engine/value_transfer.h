@@ -4,8 +4,11 @@
 #include <optional>
 
 #include "jet/base/value.h"
-#include "jet/dao/dao_recordset.h"
 #include "odbc/value.h"
+
+namespace jet::dao {
+class RecordsetField;
+}  // namespace jet::dao
 
 namespace engine {
 

@@ -107,11 +107,8 @@ template void RecordsetField::SetScalar(const double&);
 template void RecordsetField::SetScalar(const DateTime&);
 
 void RecordsetField::SetNull() {
-    owner_->requireEditing();
-    Value& slot = owner_->values_[field_->column().number];
-    if (auto* held = std::get_if<std::u16string>(&slot))
-        owner_->spare_[field_->column().number] = std::move(*held);
-    slot.emplace<Null>();
+    const Value null;  // the assignment that keeps a text buffer the field gives up
+    SetValue(null);
 }
 
 void RecordsetField::SetValue(Value&& value) {
