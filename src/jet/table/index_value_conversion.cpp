@@ -45,6 +45,15 @@ std::optional<int64_t> scaledInteger(const Value& value, uint8_t scale) {
     return exactUnits(*x);
 }
 
+// The value of an integer alternative, which every integer column's rows hold.
+std::optional<int64_t> plainInteger(const Value& value) {
+    if (auto* i = std::get_if<int32_t>(&value)) return *i;
+    if (auto* i = std::get_if<int16_t>(&value)) return *i;
+    if (auto* i = std::get_if<uint8_t>(&value)) return *i;
+    if (auto* i = std::get_if<int64_t>(&value)) return *i;
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool booleanValue(const ColumnDef& column, const Value& value) {
@@ -56,7 +65,8 @@ bool booleanValue(const ColumnDef& column, const Value& value) {
 }
 
 int64_t integerValue(const ColumnDef& column, const Value& value, int64_t min, int64_t max) {
-    auto v = scaledInteger(value, 0);
+    auto v = plainInteger(value);
+    if (!v) v = scaledInteger(value, 0);
     if (!v || *v < min || *v > max) throwConversion(column);
     return *v;
 }
