@@ -141,7 +141,7 @@ bool copyField(RunContext& run, odbc::Resultset& source, jet::dao::Recordset& ta
         // Once the field is known, numbers, dates and NULLs go into it without a jet::Value
         // between; a variant or an extended date takes the checks below.
         if (to.field != nullptr && !to.variant && !to.extendedDate &&
-            setAccessScalar(value, *to.field))
+            setFieldDirectly(value, *to.field))
             return true;
         // Text, most of a row, goes from the fetched row into the field with one copy.
         const auto* text = std::get_if<std::u16string>(&value);

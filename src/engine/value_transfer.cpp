@@ -151,12 +151,16 @@ void assignAccessValue(const odbc::Value& value, jet::Value& out) {
     }
 }
 
-bool setAccessScalar(const odbc::Value& value, jet::dao::RecordsetField& field) {
+bool setFieldDirectly(const odbc::Value& value, jet::dao::RecordsetField& field) {
     return std::visit(
         [&field](const auto& v) {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, odbc::Null>) {
                 field.SetNull();
+                return true;
+            } else if constexpr (std::is_same_v<T, odbc::Decimal>) {
+                if (!isAscii(v.text)) return false;
+                field.SetNumberText(v.text);
                 return true;
             } else if constexpr (HasScalar<T>) {
                 field.SetScalar(ScalarOf{}(v));

@@ -22,11 +22,11 @@ jet::Value toAccessValue(const odbc::Value& value);
 // value per column then allocates nothing.
 void assignAccessValue(const odbc::Value& value, jet::Value& out);
 
-// For NULL and the values that become one of Jet's scalars (booleans, integers of up to 32
-// bits, floating point numbers, dates, times and time stamps as Jet's days): the same as
-// assignAccessValue and field.SetValue, without a jet::Value between them, and true. False,
-// and nothing set, for any other value. Throws what SetValue throws.
-bool setAccessScalar(const odbc::Value& value, jet::dao::RecordsetField& field);
+// For NULL, the values that become one of Jet's scalars (booleans, integers of up to 32 bits,
+// floating point numbers, dates, times and time stamps as Jet's days) and exact decimals in
+// ASCII: the same as assignAccessValue and field.SetValue, without a jet::Value between them,
+// and true. False, and nothing set, for any other value. Throws what SetValue throws.
+bool setFieldDirectly(const odbc::Value& value, jet::dao::RecordsetField& field);
 
 // Jet's day number for a calendar date, and the fraction of a day for a time of day.
 double accessDays(int year, unsigned month, unsigned day);

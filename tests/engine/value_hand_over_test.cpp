@@ -41,7 +41,7 @@ Outcome outcomeOf(jet::dao::RecordsetField& field, Assign&& assign) {
     }
 }
 
-TEST(ValueHandOver, ScalarsEndInTheFieldAsThroughAValue) {
+TEST(ValueHandOver, NumbersAndDatesEndInTheFieldAsThroughAValue) {
     TempFolder folder;
     const std::string path = (folder.path() / "ziel.mdb").string();
     jet::createBlankDatabase(path);
@@ -57,7 +57,7 @@ TEST(ValueHandOver, ScalarsEndInTheFieldAsThroughAValue) {
     general->AddNew();
 
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<odbc::Value> scalars = {
+    const std::vector<odbc::Value> values = {
         odbc::Null{},
         true,
         false,
@@ -79,21 +79,26 @@ TEST(ValueHandOver, ScalarsEndInTheFieldAsThroughAValue) {
         odbc::Time{18, 30, 15, 500000000},
         odbc::Timestamp{1899, 12, 29, 6, 0, 0, 0},
         odbc::Timestamp{9999, 12, 31, 23, 59, 59, 999999999},
+        odbc::Decimal{"-12345.67"},
+        odbc::Decimal{"99999999999999.9999"},
+        odbc::Decimal{"1.23456"},
+        odbc::Decimal{"0"},
+        odbc::Decimal{"-0.0001"},
     };
     const std::vector<std::u16string> fields = {
         u"JaNein", u"Byte", u"Ganz", u"Lang",    u"Geld",   u"Einfach", u"Doppelt",
         u"Datum",  u"Kurz", u"Memo", u"Dezimal", u"Binaer", u"Guid",    u"Zaehler"};
     for (const std::u16string& name : fields) {
-        for (size_t i = 0; i < scalars.size(); ++i) {
+        for (size_t i = 0; i < values.size(); ++i) {
             SCOPED_TRACE(jet::toUtf8(name) + " <- " + std::to_string(i));
             jet::dao::RecordsetField& d = direct->Fields(name);
             jet::dao::RecordsetField& g = general->Fields(name);
             bool handled = false;
             const Outcome viaScalar =
-                outcomeOf(d, [&] { handled = engine::setAccessScalar(scalars[i], d); });
+                outcomeOf(d, [&] { handled = engine::setFieldDirectly(values[i], d); });
             const Outcome viaValue = outcomeOf(g, [&] {
                 jet::Value value;
-                engine::assignAccessValue(scalars[i], value);
+                engine::assignAccessValue(values[i], value);
                 g.SetValue(value);
             });
             EXPECT_TRUE(handled || viaScalar.error != 0);
@@ -104,10 +109,11 @@ TEST(ValueHandOver, ScalarsEndInTheFieldAsThroughAValue) {
     // Every other kind is left to the general path, with the field untouched.
     direct->Fields(u"Kurz").SetValue(jet::Value(u"alt"));
     for (const odbc::Value& other :
-         {odbc::Value(int64_t{5}), odbc::Value(uint64_t{5}), odbc::Value(odbc::Decimal{"1.5"}),
+         {odbc::Value(int64_t{5}), odbc::Value(uint64_t{5}),
+          odbc::Value(odbc::Decimal{"1,5 \xE2\x82\xAC"}),  // not ASCII: read as UTF-8
           odbc::Value(std::u16string(u"Text")), odbc::Value(odbc::Bytes{1, 2}),
           odbc::Value(odbc::Guid{})}) {
-        EXPECT_FALSE(engine::setAccessScalar(other, direct->Fields(u"Kurz")));
+        EXPECT_FALSE(engine::setFieldDirectly(other, direct->Fields(u"Kurz")));
         EXPECT_EQ(direct->Fields(u"Kurz").GetValue(), jet::Value(u"alt"));
     }
 }

@@ -106,6 +106,13 @@ template void RecordsetField::SetScalar(const float&);
 template void RecordsetField::SetScalar(const double&);
 template void RecordsetField::SetScalar(const DateTime&);
 
+void RecordsetField::SetNumberText(std::string_view ascii) {
+    owner_->requireEditing();
+    const uint16_t number = field_->column().number;
+    assignNumberTextForField(field_->column(), ascii, rules_, owner_->values_[number],
+                             owner_->spare_[number], owner_->textScratch_);
+}
+
 void RecordsetField::SetNull() {
     const Value null;  // the assignment that keeps a text buffer the field gives up
     SetValue(null);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/base/value.h"
@@ -36,6 +37,8 @@ class RecordsetField {
     template <typename T>
     void SetScalar(const T& value);
     void SetNull();
+    // SetValue of the text of an exact number in ASCII (see assignNumberTextForField).
+    void SetNumberText(std::string_view ascii);
     const Value& GetValue() const;
 
   private:
@@ -83,7 +86,8 @@ class Recordset {
     // Text buffers the fields' values gave up, by column number, for the next row's text:
     // a row loop then allocates nothing.
     std::vector<std::u16string> spare_;
-    Value textScratch_;  // SetText's text for a field that is not a text field
+    // The text SetText or SetNumberText hands to a conversion, its buffer kept for the next row.
+    Value textScratch_;
     // What AddNew starts a row with, and the fields Update requires: worked out once from the
     // table copy, so a row costs no property lookups.
     std::vector<Value> newRow_;

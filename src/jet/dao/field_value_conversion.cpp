@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -136,20 +137,22 @@ inline constexpr size_t kPlainCurrencyDigits = 14;
 // The units of a text such as "-1234.5" (a sign, digits, at most four places after a point),
 // as an exact server value arrives: it reads the same in the invariant form as in every
 // other, and needs no rounding. Nothing for any other text.
-std::optional<int64_t> plainCurrencyUnits(std::u16string_view text) {
+template <typename Char>
+std::optional<int64_t> plainCurrencyUnits(std::basic_string_view<Char> text) {
     size_t at = 0;
-    const bool negative = !text.empty() && text[0] == u'-';
+    const bool negative = !text.empty() && text[0] == Char('-');
     if (negative) ++at;
     int64_t units = 0;
     size_t digits = 0;
-    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at, ++digits)
-        units = units * 10 + (text[at] - u'0');
+    for (; at < text.size() && text[at] >= Char('0') && text[at] <= Char('9'); ++at, ++digits)
+        units = units * 10 + (text[at] - Char('0'));
     if (digits == 0 || digits > kPlainCurrencyDigits) return std::nullopt;
     int places = 0;
-    if (at < text.size() && text[at] == u'.') {
-        for (++at; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at, ++places) {
+    if (at < text.size() && text[at] == Char('.')) {
+        for (++at; at < text.size() && text[at] >= Char('0') && text[at] <= Char('9');
+             ++at, ++places) {
             if (places == decimal_format::kCurrencyScale) return std::nullopt;
-            units = units * 10 + (text[at] - u'0');
+            units = units * 10 + (text[at] - Char('0'));
         }
         if (places == 0) return std::nullopt;
     }
@@ -162,7 +165,7 @@ Currency currencyFor(const Value& value, const ValueLocale& locale) {
     if (auto* d = std::get_if<double>(&value))
         if (auto units = currencyUnitsOf(*d)) return Currency{*units};
     if (auto* s = std::get_if<std::u16string>(&value))
-        if (auto units = plainCurrencyUnits(*s)) return Currency{*units};
+        if (auto units = plainCurrencyUnits(std::u16string_view(*s))) return Currency{*units};
     const auto units = exactUnits(exactAt(value, decimal_format::kCurrencyScale, locale));
     if (!units) throwNumericOverflow();
     return Currency{*units};
@@ -485,7 +488,7 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
     if (text && isTextColumn(column)) return assignToTextField(column, *text, rules, slot, spare);
     // An exact server number into a Currency field, as currencyFor() reads it first.
     if (text && column.type() == ColumnType::Currency && !column.isAutoNumber())
-        if (auto units = plainCurrencyUnits(*text))
+        if (auto units = plainCurrencyUnits(std::u16string_view(*text)))
             return assignAlternative(slot, Currency{*units}, spare);
     if (isNull(assigned)) return assignAlternative(slot, Null{}, spare);
     if (!column.isAutoNumber() &&
@@ -545,6 +548,19 @@ template void assignScalarForField(const ColumnDef&, const double&, const FieldR
                                    std::u16string&);
 template void assignScalarForField(const ColumnDef&, const DateTime&, const FieldRules&, Value&,
                                    std::u16string&);
+
+void assignNumberTextForField(const ColumnDef& column, std::string_view ascii,
+                              const FieldRules& rules, Value& slot, std::u16string& spare,
+                              Value& scratch) {
+    if (column.type() == ColumnType::Currency && !column.isAutoNumber())
+        if (auto units = plainCurrencyUnits(ascii))
+            return assignAlternative(slot, Currency{*units}, spare);
+    auto* text = std::get_if<std::u16string>(&scratch);
+    if (!text) text = &scratch.emplace<std::u16string>();
+    text->resize(ascii.size());
+    std::copy(ascii.begin(), ascii.end(), text->begin());
+    assignForField(column, scratch, rules, slot, spare);
+}
 
 void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
                         Value& slot, std::u16string& spare, Value& scratch) {

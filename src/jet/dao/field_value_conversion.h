@@ -48,6 +48,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "jet/base/value.h"
 #include "jet/base/value_locale.h"
@@ -83,6 +84,12 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
 template <typename T>
 void assignScalarForField(const ColumnDef& column, const T& assigned, const FieldRules& rules,
                           Value& slot, std::u16string& spare);
+// The same for the text of an exact number in ASCII (a sign, digits, a point), as a server
+// hands over a DECIMAL: a Currency field reads a plain one where it lies, any other field as
+// the same text in a Value, widened into `scratch`.
+void assignNumberTextForField(const ColumnDef& column, std::string_view ascii,
+                              const FieldRules& rules, Value& slot, std::u16string& spare,
+                              Value& scratch);
 // The same for text seen through a view: a Text or Memo field copies it once, straight into
 // its buffer; any other field reads it from `scratch`, whose buffer is kept for the next call.
 void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,

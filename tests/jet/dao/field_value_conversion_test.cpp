@@ -204,6 +204,18 @@ TEST(FieldValueConversion, PlainMoneyTextsReadAsEveryOtherText) {
             return "Fehler " + std::to_string(e.number());
         }
     };
+    // And so does a server's DECIMAL text, read where it lies.
+    const auto fromAscii = [](const std::u16string& t) -> std::string {
+        Value slot, scratch;
+        std::u16string spare;
+        try {
+            assignNumberTextForField(column(ColumnType::Currency), toUtf8(t), {}, slot, spare,
+                                     scratch);
+            return std::to_string(std::get<Currency>(slot).units);
+        } catch (const Error& e) {
+            return "Fehler " + std::to_string(e.number());
+        }
+    };
     for (int i = 0; i < 20000; ++i) {
         std::u16string t = random() % 3 == 0 ? u"-" : u"";
         const int digits = static_cast<int>(random() % 17);
@@ -215,6 +227,7 @@ TEST(FieldValueConversion, PlainMoneyTextsReadAsEveryOtherText) {
         }
         ASSERT_EQ(outcome(t), outcome(u" " + t)) << toUtf8(t);
         ASSERT_EQ(assigned(t), outcome(u" " + t)) << toUtf8(t);
+        ASSERT_EQ(fromAscii(t), outcome(u" " + t)) << toUtf8(t);
     }
     EXPECT_EQ(outcome(u"99999999999999.9999"), "999999999999999999");
     EXPECT_EQ(outcome(u"-0.0001"), "-1");
