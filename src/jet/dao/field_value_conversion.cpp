@@ -486,10 +486,6 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
                     Value& slot, std::u16string& spare) {
     auto* text = std::get_if<std::u16string>(&assigned);
     if (text && isTextColumn(column)) return assignToTextField(column, *text, rules, slot, spare);
-    // An exact server number into a Currency field, as currencyFor() reads it first.
-    if (text && column.type() == ColumnType::Currency && !column.isAutoNumber())
-        if (auto units = plainCurrencyUnits(std::u16string_view(*text)))
-            return assignAlternative(slot, Currency{*units}, spare);
     if (isNull(assigned)) return assignAlternative(slot, Null{}, spare);
     if (!column.isAutoNumber() &&
         withOwnType(column, assigned, [&](const auto& v) { assignAlternative(slot, v, spare); }))
@@ -498,6 +494,16 @@ void assignForField(const ColumnDef& column, const Value& assigned, const FieldR
     if (auto* held = std::get_if<std::u16string>(&slot)) spare = std::move(*held);
     slot = std::move(converted);
 }
+
+namespace {
+
+// The text `scratch` holds, made to hold one: its buffer is kept from call to call.
+std::u16string& scratchText(Value& scratch) {
+    if (auto* held = std::get_if<std::u16string>(&scratch)) return *held;
+    return scratch.emplace<std::u16string>();
+}
+
+}  // namespace
 
 template <typename T>
 void assignScalarForField(const ColumnDef& column, const T& assigned, const FieldRules& rules,
@@ -555,19 +561,16 @@ void assignNumberTextForField(const ColumnDef& column, std::string_view ascii,
     if (column.type() == ColumnType::Currency && !column.isAutoNumber())
         if (auto units = plainCurrencyUnits(ascii))
             return assignAlternative(slot, Currency{*units}, spare);
-    auto* text = std::get_if<std::u16string>(&scratch);
-    if (!text) text = &scratch.emplace<std::u16string>();
-    text->resize(ascii.size());
-    std::copy(ascii.begin(), ascii.end(), text->begin());
+    std::u16string& text = scratchText(scratch);
+    text.resize(ascii.size());
+    std::copy(ascii.begin(), ascii.end(), text.begin());
     assignForField(column, scratch, rules, slot, spare);
 }
 
 void assignTextForField(const ColumnDef& column, std::u16string_view text, const FieldRules& rules,
                         Value& slot, std::u16string& spare, Value& scratch) {
     if (isTextColumn(column)) return assignToTextField(column, text, rules, slot, spare);
-    auto* held = std::get_if<std::u16string>(&scratch);
-    if (!held) held = &scratch.emplace<std::u16string>();
-    held->assign(text);
+    scratchText(scratch).assign(text);
     assignForField(column, scratch, rules, slot, spare);
 }
 
